@@ -1,0 +1,76 @@
+#pragma once
+#include "NbExport.h"
+#include "VexaString.h"
+#include "ZrBoundingBox.h"
+#include "ZrStream.h"
+#include "ZrVector3d.h"
+#include <vector>
+
+namespace ZRC {
+
+class ZrParticleSystem;
+
+enum ZrParticleEffectType {
+    NoneEffect = 0,
+    FireEffect = 1,
+    SmokeEffect = 2,
+    FountainEffect = 3,
+    ExplodeEffect = 4,
+    RainEffect = 5,
+    SnowEffect = 6
+};
+
+// A named, typed group of particle systems sharing one centre. Owns its systems.
+class NBPS_API ZrParticleEffect {
+public:
+    ZrParticleEffect();
+    // Copies the effect's own members and duplicates its particle systems.
+    ZrParticleEffect(const ZrParticleEffect& other);
+    // Disposes of this effect's systems, then copies as the copy constructor does.
+    ZrParticleEffect& operator=(const ZrParticleEffect& other);
+    virtual ~ZrParticleEffect();
+
+    virtual void Initialize();
+    virtual void Update(double dt);
+    virtual void Cull();
+    virtual void AfterRender(double dt);
+    virtual void Release();
+    // Reads a ".par" file or an entry of the resource container.
+    virtual unsigned char FromXML(const VEXA::VexaString& name);
+    // Writes this effect's document to the file path.
+    virtual unsigned char ToXML(VEXA::VexaString& path);
+
+    static ZrParticleEffect* ParticleEffectFactory(ZrParticleEffectType type);
+
+    void AddParticleSystem(ZrParticleSystem* system);
+    int GetParticleSystemNum() const { return static_cast<int>(m_systems.size()); }
+    // The entry at the index (null after Release or outside the list).
+    ZrParticleSystem* GetParticleSystem(int index) const;
+    ZrBoundingBox ComputeBoundingBox();
+    unsigned char Make(const ZrParticleEffect* other);
+
+    void SetCenterPos(const ZrVector3d& pos) { m_centerPos = pos; }
+    ZrVector3d GetCenterPos() const { return m_centerPos; }
+    void SetEffectName(const VEXA::VexaString& name) { m_strEffectName = name; }
+    VEXA::VexaString GetEffectName() const { return m_strEffectName; }
+    void SetParticleEffectResFileName(const VEXA::VexaString& name) { m_strResFileName = name; }
+    VEXA::VexaString GetParticleEffectResFileName() const { return m_strResFileName; }
+    ZrParticleEffectType GetType() const { return m_type; }
+
+    void AddRef() { ++m_nRef; }
+    void DecRef() { --m_nRef; }
+    int GetRef() const { return m_nRef; }
+
+    unsigned char Save(ZrStream& stream);
+    unsigned char Load(ZrStream& stream);
+
+private:
+    std::vector<ZrParticleSystem*> m_systems;
+    VEXA::VexaString m_strEffectName;
+    ZrParticleEffectType m_type;
+    int m_nRef;
+    ZrVector3d m_centerPos;
+    VEXA::VexaString m_strResFileName;
+};
+
+} // namespace ZRC

@@ -1,0 +1,68 @@
+#pragma once
+#include "NbExport.h"
+#include "VexaString.h"
+#include <memory>
+
+namespace ZRC {
+
+// XML document in memory with a three-level cursor: the parent position, the
+// current main element and the current child of the main element.
+//
+// Cursor rules:
+//  - A new or freshly parsed document has no main element and no child.
+//  - FindElem(name) searches the siblings at the main level that follow the
+//    current main element (from the first when there is none) and makes the
+//    match the main element; its current child is cleared.
+//  - FindChildElem(name) searches the children of the main element that follow
+//    the current child (from the first when there is none); a null name matches
+//    any element. On failure the current child stays where it was.
+//  - IntoElem / OutOfElem move one level down / up; after OutOfElem the element
+//    that was main is the current child again.
+// A text that is not well-formed XML leaves an empty document: every Find fails.
+// m_strDocText always holds the whole document text after any change.
+class NBPS_API ZrMarkup {
+public:
+    ZrMarkup();
+    explicit ZrMarkup(const char* text);
+    ZrMarkup(const ZrMarkup&) = delete;
+    ZrMarkup& operator=(const ZrMarkup&) = delete;
+    ~ZrMarkup();
+
+    // Parse text as the whole document (cursor reset); 0 when not well-formed.
+    unsigned char SetDoc(const char* text);
+    unsigned char Load(const char* path);
+    unsigned char Save(const char* path);
+    // 1 when the last SetDoc/Load parsed well-formed XML (or the document was built here).
+    unsigned char IsWellFormed() const;
+
+    unsigned char FindElem(const char* name = nullptr);
+    unsigned char FindChildElem(const char* name = nullptr);
+    unsigned char IntoElem();
+    unsigned char OutOfElem();
+    void ResetPos();
+
+    VEXA::VexaString GetTagName() const;
+    VEXA::VexaString GetData() const;
+    VEXA::VexaString GetChildTagName() const;
+    VEXA::VexaString GetChildData() const;
+    VEXA::VexaString GetChildSubDoc() const;
+    VEXA::VexaString GetSubDoc() const;
+
+    // flags (0, 0): new element at the main level after the main element, which
+    // it becomes (the root of an empty document). flags (0, 1): new child of the
+    // main element after the current child, which it becomes.
+    unsigned char AddElem(const char* name, const char* data = nullptr,
+                          unsigned char insert = 0, unsigned char child = 0);
+    // Parse text and add its root element as a child (flags 0, 1) or at the
+    // main level (flags 0, 0), after the current child / main element.
+    unsigned char AddSubDoc(const char* text, unsigned char insert = 0, unsigned char child = 1);
+
+    VEXA::VexaString m_strDocText;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+    void RefreshText();
+};
+
+} // namespace ZRC

@@ -1,0 +1,23 @@
+#pragma once
+#include "NbExport.h"
+#include <memory>
+
+namespace ZRC {
+
+// Non-recursive mutual-exclusion lock between threads.
+class NBPS_API ZrMutex {
+public:
+    explicit ZrMutex(unsigned char initiallyOwned = 0);
+    ZrMutex(const ZrMutex&) = delete;
+    ZrMutex& operator=(const ZrMutex&) = delete;
+    ~ZrMutex();
+    void lock();
+    void unlock();
+    bool try_lock();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace ZRC

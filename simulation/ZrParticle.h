@@ -1,0 +1,87 @@
+#pragma once
+#include "NbExport.h"
+#include "VexaString.h"
+#include "ZrImageData.h"
+#include "ZrVector3d.h"
+#include "ZrVector4d.h"
+
+namespace ZRC {
+
+// One particle: held by value in a system's pool and used as the emitter's
+// template. Times are seconds; only SetLifeTime/GetLifeTime speak milliseconds.
+class NBPS_API ZrParticle {
+public:
+    ZrParticle();
+    // Copies every field except the current colour (default-constructed here).
+    ZrParticle(const ZrParticle& other);
+    virtual ~ZrParticle();
+    // Copies every field except the current colour, which keeps its value.
+    ZrParticle& operator=(const ZrParticle& other);
+
+    // Advances by dt seconds; 1 while the particle lives, 0 when it died in this
+    // call or was marked to die.
+    unsigned char UpdateParticle(double dt);
+    unsigned char IsAlive() const { return m_bAlive; }
+    void SetMustDie(unsigned char mustDie) { m_bMustDie = mustDie; }
+
+    void SetSizeRange(float start, float end);
+    void SetAlphaRange(float start, float end);
+    void SetColorRangeStart(ZrVector4d color);
+    ZrVector4d GetColorRangeStart() const;
+    void SetColorRangeEnd(ZrVector4d color);
+    ZrVector4d GetColorRangeEnd() const;
+    // Milliseconds.
+    void SetLifeTime(int milliseconds);
+    int GetLifeTime() const;
+
+    void SetVelocity(const ZrVector3d& velocity) { m_velocity = velocity; }
+    void AddVelocity(const ZrVector3d& delta) { m_velocity += delta; }
+    ZrVector3d GetVelocity() const { return m_velocity; }
+    void SetPosition(const ZrVector3d& position) { m_position = position; }
+    ZrVector3d GetCurPos() const { return m_position; }
+
+    void SetMass(float mass);
+    float GetMass() const { return m_fMass; }
+    float GetInvMass() const { return m_fInvMass; }
+    float GetRadius() const { return m_fRadius; }
+    void SetRadius(float radius) { m_fRadius = radius; }
+
+    float GetAge() const { return m_fAge; }
+    float GetCurSize() const { return m_fCurSize; }
+    float GetCurAlpha() const { return m_fCurAlpha; }
+    ZrVector4d GetCurColor() const { return m_curColor; }
+
+    // Borrowed colour image (null allowed); the particle never frees it.
+    void SetColorImageData(ZrImageData* image) { m_pColorImage = image; }
+    ZrImageData* GetColorImageData() const { return m_pColorImage; }
+
+    // Reads the template fields from a "ParticleTemple" element.
+    virtual unsigned char FromXML(VEXA::VexaString& text);
+    // Replaces text with the "ParticleTemple" element of the template fields; 1.
+    virtual unsigned char ToXML(VEXA::VexaString& text);
+
+private:
+    unsigned char GetParticleColor(float& alpha, ZrVector4d& color);
+
+    float m_fSizeStart;
+    float m_fSizeEnd;
+    float m_fAlphaStart;
+    float m_fAlphaEnd;
+    ZrVector4d m_colorStart;
+    ZrVector4d m_colorEnd;
+    unsigned char m_bAlive;
+    unsigned char m_bMustDie;
+    float m_fLifeTime;
+    float m_fRadius;
+    float m_fMass;
+    float m_fInvMass;
+    ZrVector3d m_position;
+    ZrVector3d m_velocity;
+    float m_fAge;
+    float m_fCurSize;
+    float m_fCurAlpha;
+    ZrVector4d m_curColor;
+    ZrImageData* m_pColorImage;
+};
+
+} // namespace ZRC

@@ -1,0 +1,132 @@
+#pragma once
+#include "NbExport.h"
+#include "VexaArray.h"
+#include "VexaPoint2D.h"
+#include "VexaString.h"
+#include "ZrBoundingBox.h"
+#include "ZrImageData.h"
+#include "ZrParticle.h"
+#include "ZrVector3d.h"
+#include "ZrVector4d.h"
+#include <deque>
+#include <vector>
+
+namespace ZRC {
+
+class ZrEmitter;
+class ZrInfluence;
+
+// One stream of particles of an effect: a pool of particles held by value, an
+// emitter, a list of influences, a colour image and the rendering attributes
+// the host needs. Owns its emitter, influences and colour image.
+class NBPS_API ZrParticleSystem {
+public:
+    enum ParticleSystemType { GLOW_PARTICLE = 0, DARK_PARTICLE = 1 };
+
+    ZrParticleSystem();
+    // An empty system, then Copy from the other.
+    ZrParticleSystem(const ZrParticleSystem& other);
+    // Deep copy like Copy; the parts this system owned before are replaced.
+    ZrParticleSystem& operator=(const ZrParticleSystem& other);
+    virtual ~ZrParticleSystem();
+
+    virtual unsigned char FromXML(VEXA::VexaString& xml);
+    virtual unsigned char ToXML(VEXA::VexaString& xml);
+    unsigned char Copy(const ZrParticleSystem& other);
+
+    // Pool and update.
+    void UpdateParticleSystem(double dt);
+    ZrParticle* CreateParticle(ZrParticle* templ);
+    // An index outside the pool does nothing.
+    void CollectDeadparticle(int index);
+    int GetParticleNum() const { return static_cast<int>(m_particles.size()); }
+    // Null for an index outside the pool.
+    ZrParticle* GetParticle(int index)
+    {
+        return (index >= 0 && index < static_cast<int>(m_particles.size())) ? &m_particles[static_cast<size_t>(index)] : nullptr;
+    }
+    ZrBoundingBox& GetBoundingBox() { return m_boundingBox; }
+    int GetFreeParticleNum() const { return static_cast<int>(m_freeList.size()); }
+
+    // Emitter and influences.
+    // Destroys the current emitter and takes the new one; passing the emitter
+    // already owned keeps it.
+    void SetEmitter(ZrEmitter* emitter);
+    ZrEmitter* GetEmitter() const { return m_pEmitter; }
+    void AddInfluence(ZrInfluence* influence);
+    ZrInfluence* GetInfluence(int index) const;
+    int GetInfluenceSize() const { return static_cast<int>(m_influences.size()); }
+
+    // Flags and rendering attributes.
+    unsigned char IsAlive() const { return m_bAlive; }
+    void SetAvlive(unsigned char alive) { m_bAlive = alive; }
+    unsigned char IsFrozen() const { return m_bFrozen; }
+    void SetFrozen(unsigned char frozen) { m_bFrozen = frozen; }
+    void SetDetailLevel(int level) { m_nDetailLevel = level; }
+    void SetParticleType(ParticleSystemType type) { m_particleType = type; }
+    ParticleSystemType GetParticleType() const { return m_particleType; }
+    void SetParticleWidth(float width) { m_fParticleWidth = width; }
+    float GetParticleWidth() const { return m_fParticleWidth; }
+    void SetParticleHeight(float height) { m_fParticleHeight = height; }
+    float GetParticleHeight() const { return m_fParticleHeight; }
+    void SetLocalCenterPos(const ZrVector3d& pos) { m_localCenter = pos; }
+    ZrVector3d GetLocalCenterPos() const { return m_localCenter; }
+    void SetLocalScale(const ZrVector3d& scale) { m_localScale = scale; }
+    ZrVector3d GetLocalScale() const { return m_localScale; }
+    void SetLocalRotate(const ZrVector3d& rotate) { m_localRotate = rotate; }
+    ZrVector3d GetLocalRotate() const { return m_localRotate; }
+    void SetTexturePath(const VEXA::VexaString& path);
+    VEXA::VexaString GetTexturePath() const { return m_strTexturePath; }
+    void SetTextureDirty(unsigned char dirty) { m_bTextureDirty = dirty; }
+    unsigned char GetTextureDirty() const { return m_bTextureDirty; }
+    void SetColorImagePath(VEXA::VexaString path);
+    VEXA::VexaString GetColorImagePath() const { return m_strColorImagePath; }
+    ZrImageData* GetColorImage() const { return m_pColorImage; }
+
+    // Forwarding to the emitter's parts.
+    void SetDirection(ZrVector3d direction);
+    void SetSeepRange(float start, float end);
+    void GetSpeedRange(float& start, float& end);
+    void SetCountPerSecond(int count);
+    int GetCountPerSecond();
+    unsigned char ResetCounter();
+    void SetRegion(const VEXA::VexaArray<VEXA::VexaPoint2D>& points, VEXA::VexaPoint2D centre);
+    void SetLifeTime(int milliseconds);
+    int GetLifeTime();
+    void SetColorRangeStart(ZrVector4d color);
+    void SetColorRangeEnd(ZrVector4d color);
+    ZrVector4d GetColorRangeStart();
+    ZrVector4d GetColorRangeEnd();
+
+    // Forwarding to every acceleration influence.
+    void SetAccelDirection(ZrVector3d direction);
+    void GetAccelDirection(ZrVector3d& direction);
+    void SetAccelSize(float size);
+    void GetAccelSize(float& size);
+
+private:
+    ZrImageData* LoadColorImage(const VEXA::VexaString& path);
+    void DestroyParts();
+    void RepointParticles();
+
+    std::vector<ZrParticle> m_particles;
+    int m_nDetailLevel;
+    float m_fParticleWidth;
+    float m_fParticleHeight;
+    ParticleSystemType m_particleType;
+    std::deque<ZrParticle*> m_freeList;
+    std::vector<ZrInfluence*> m_influences;
+    ZrVector3d m_localCenter;
+    ZrVector3d m_localScale;
+    ZrVector3d m_localRotate;
+    unsigned char m_bFrozen;
+    unsigned char m_bAlive;
+    VEXA::VexaString m_strTexturePath;
+    ZrEmitter* m_pEmitter;
+    ZrBoundingBox m_boundingBox;
+    VEXA::VexaString m_strColorImagePath;
+    ZrImageData* m_pColorImage;
+    unsigned char m_bTextureDirty;
+};
+
+} // namespace ZRC
