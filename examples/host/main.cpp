@@ -1,0 +1,63 @@
+// A minimal host: builds a fountain in code, runs a few frames and prints the
+// live particles it would draw.
+#include <NbParticleSystem600/NbParticleSystem600.h>
+
+#include <cstdio>
+
+using namespace ZRC;
+using VEXA::VexaString;
+
+int main()
+{
+    VexaString emitterXml(
+        "<Emitter><EmitterType>CommonEmitter</EmitterType>"
+        "<Counter><CounterType>CommonCounter</CounterType><NumPerSecond>40</NumPerSecond></Counter>"
+        "<Placer><PlacerType>PointPlacer</PlacerType></Placer>"
+        "<Shooter><ShooterType>RadialShooter</ShooterType><SpeedRangeStart>4</SpeedRangeStart>"
+        "<SpeedRangeEnd>6</SpeedRangeEnd><ThetaRangeStart>0</ThetaRangeStart><ThetaRangeEnd>15</ThetaRangeEnd></Shooter>"
+        "<ParticleTemple><LifeTime>1.5</LifeTime></ParticleTemple></Emitter>");
+    VexaString gravityXml(
+        "<Influence><InfluenceType>AccelInfluence</InfluenceType>"
+        "<Accel><AccelDirection:X>0</AccelDirection:X><AccelDirection:Y>-1</AccelDirection:Y>"
+        "<AccelDirection:Z>0</AccelDirection:Z><AccelSize>9.8</AccelSize></Accel></Influence>");
+
+    ZrCommonEmitter* emitter = new ZrCommonEmitter;
+    ZrAccelInfluence* gravity = new ZrAccelInfluence;
+    if (!emitter->FromXML(emitterXml) || !gravity->FromXML(gravityXml)) {
+        std::fprintf(stderr, "nbparticle_host: cannot read the built-in documents\n");
+        delete emitter;
+        delete gravity;
+        return 1;
+    }
+    ZrParticleSystem* system = new ZrParticleSystem;
+    system->SetEmitter(emitter);
+    emitter->SetParticleSystem(system);
+    system->AddInfluence(gravity);
+
+    ZrParticleEffect* effect = ZrParticleEffect::ParticleEffectFactory(FountainEffect);
+    effect->AddParticleSystem(system);
+
+    const double dt = 1.0 / 30.0;
+    for (int frame = 0; frame < 30; ++frame) {
+        effect->Update(dt);
+        effect->AfterRender(dt);
+    }
+    int live = 0;
+    for (int i = 0; i < system->GetParticleNum(); ++i) {
+        ZrParticle* p = system->GetParticle(i);
+        if (!p->IsAlive())
+            continue;
+        ++live;
+        if (live <= 5) {
+            ZrVector3d pos = p->GetCurPos();
+            std::printf("particle %d at (%.3f, %.3f, %.3f) alpha %.3f size %.3f\n", i, pos.x, pos.y, pos.z,
+                        p->GetCurAlpha(), p->GetCurSize());
+        }
+    }
+    ZrBoundingBox box = effect->ComputeBoundingBox();
+    std::printf("%d live particles of %d slots; box (%.2f, %.2f, %.2f) .. (%.2f, %.2f, %.2f)\n", live,
+                system->GetParticleNum(), box.GetMin().x, box.GetMin().y, box.GetMin().z, box.GetMax().x,
+                box.GetMax().y, box.GetMax().z);
+    delete effect;
+    return live > 0 ? 0 : 1;
+}
