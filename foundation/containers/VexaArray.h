@@ -1,5 +1,6 @@
 #pragma once
 #include "NbExport.h"
+#include <cstddef>
 #include <vector>
 
 namespace VEXA {
@@ -36,7 +37,7 @@ public:
     int Add(const T& value)
     {
         if (m_nGrowBy > 0 && m_data.size() == m_data.capacity())
-            m_data.reserve(m_data.capacity() + static_cast<size_t>(m_nGrowBy));
+            m_data.reserve(m_data.capacity() + static_cast<std::size_t>(m_nGrowBy));
         m_data.push_back(value);
         return static_cast<int>(m_data.size()) - 1;
     }
@@ -65,10 +66,10 @@ public:
     int GetGrowBy() const { return m_nGrowBy; }
 
 private:
-    static size_t CheckedIndex(int index)
+    static std::size_t CheckedIndex(int index)
     {
         // A negative index becomes a huge size_t, which at() rejects.
-        return static_cast<size_t>(static_cast<long long>(index));
+        return static_cast<std::size_t>(static_cast<long long>(index));
     }
 
     std::vector<T> m_data;
