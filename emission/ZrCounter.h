@@ -25,6 +25,12 @@ protected:
     ZrCounter(const ZrCounter&) = default;
     ZrCounter& operator=(const ZrCounter&) = default;
 
+    // The "Counter" element shared by the concrete counters: the type tag and
+    // "NumPerSecond". Reading fails on a missing element or a foreign tag and
+    // then leaves countPerSecond untouched.
+    static unsigned char ReadCounterDocument(VEXA::VexaString& xml, const char* typeName, int& countPerSecond);
+    static unsigned char WriteCounterDocument(VEXA::VexaString& xml, const char* typeName, int countPerSecond);
+
     int m_nCountPerSecond;
 };
 

@@ -28,6 +28,23 @@ public:
 protected:
     ZrPlacer(const ZrPlacer&) = default;
     ZrPlacer& operator=(const ZrPlacer&) = default;
+
+    // One class-specific number of the "Placer" element: exactly one of the
+    // two pointers is set, to the member that is written and read.
+    struct DocField {
+        const char* name;
+        double* doubleValue;
+        float* floatValue;
+    };
+
+    // The "Placer" element shared by every placer class: "PlacerType" with the
+    // class's tag, "Position" with its three components, then the given
+    // fields in order. Reading fails, changing nothing, on a missing element
+    // or a foreign tag; a missing child leaves its member as it was.
+    static unsigned char ReadPlacerDocument(VEXA::VexaString& text, const char* tag, ZrVector3d& position,
+                                            const DocField* fields, int fieldCount);
+    static unsigned char WritePlacerDocument(VEXA::VexaString& text, const char* tag, const ZrVector3d& position,
+                                             const DocField* fields, int fieldCount);
 };
 
 } // namespace ZRC
