@@ -12,9 +12,11 @@ namespace ZRC {
 // the caller owns the records appended to the array.
 class NBPS_API ZrFileParseToolkit {
 public:
-    // Decodes the file named in the parameters and appends one record.
-    // flipVertical non-zero stores rows bottom to top; maxImages limits the
-    // records appended (-1: no limit). Non-zero on success.
+    // Decodes the file named in the parameters and appends one record (the
+    // first frame of an animation). flipVertical non-zero stores rows bottom to
+    // top; maxImages limits the records appended (-1: no limit; 0 appends
+    // nothing and fails). Non-zero on success. Images wider or higher than
+    // 16384 pixels or above 256 MiB decoded, and damaged files, fail.
     static unsigned char GetImageData(ZrImportParams* params, VEXA::VexaArray<ZrImageData*>& images,
                                       unsigned char flipVertical, int maxImages);
     // Decodes an in-memory file of the given type code. Non-zero on success.

@@ -77,3 +77,6 @@ private:
 };
 
 } // namespace VEXA
+
+// The instantiations exported by the library.
+#include "VexaInstances.h"

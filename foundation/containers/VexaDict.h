@@ -49,3 +49,6 @@ private:
 };
 
 } // namespace VEXA
+
+// The instantiations exported by the library.
+#include "VexaInstances.h"

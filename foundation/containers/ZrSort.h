@@ -25,3 +25,6 @@ public:
 };
 
 } // namespace ZRC
+
+// The instantiations exported by the library.
+#include "VexaInstances.h"

@@ -1,0 +1,211 @@
+#include "ZrCacheFile.h"
+
+#include <zip.h>
+#include <zlib.h>
+
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace ZRC {
+
+namespace {
+
+// Entries larger than this (stored or uncompressed) are refused rather than read.
+const zip_uint64_t kMaxEntrySize = 256u << 20;
+const unsigned int kFrameHeaderSize = 14;
+
+// Error codes of ReadFile besides libzip's own.
+const int kErrNotOpen = -1;
+const int kErrNoEntry = -2;
+const int kErrTooLarge = -3;
+const int kErrDamaged = -4;
+
+void PutU16(unsigned char* p, unsigned int v)
+{
+    p[0] = static_cast<unsigned char>(v & 0xFF);
+    p[1] = static_cast<unsigned char>((v >> 8) & 0xFF);
+}
+
+void PutU32(unsigned char* p, unsigned int v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
+}
+
+// Reads an opened entry to its end into `bytes`, at most `limit` bytes; false
+// on a read error or when the entry holds more than `limit` bytes. The buffer
+// grows with what is actually read, so a damaged size field costs nothing.
+bool ReadAll(zip_file_t* file, zip_uint64_t limit, std::vector<unsigned char>& bytes)
+{
+    const zip_uint64_t chunk = 1u << 16;
+    bytes.clear();
+    zip_uint64_t total = 0;
+    for (;;) {
+        // One byte beyond the limit shows an entry longer than declared.
+        const zip_uint64_t want = total + chunk <= limit + 1 ? chunk : limit + 1 - total;
+        bytes.resize(static_cast<size_t>(total + want));
+        const zip_int64_t got = zip_fread(file, bytes.data() + total, want);
+        if (got < 0)
+            return false;
+        total += static_cast<zip_uint64_t>(got);
+        if (total > limit)
+            return false;
+        if (got == 0 || total == limit + 1)
+            break;
+    }
+    bytes.resize(static_cast<size_t>(total));
+    return true;
+}
+
+int LibzipError(zip_t* archive)
+{
+    const int code = zip_error_code_zip(zip_get_error(archive));
+    zip_error_clear(archive);
+    return code != ZIP_ER_OK ? code : kErrDamaged;
+}
+
+// Frames entry bytes as UnZip expects them.
+void Frame(unsigned int method, unsigned int size, unsigned int crc, const std::vector<unsigned char>& data,
+           ZrByteArray& out)
+{
+    unsigned char header[kFrameHeaderSize] = {'Z', 'r', 'C', 'F'};
+    PutU16(header + 4, method);
+    PutU32(header + 6, size);
+    PutU32(header + 10, crc);
+    out.RemoveAll();
+    out.SetCapacity(static_cast<int>(kFrameHeaderSize + data.size()));
+    out.Add(header, static_cast<int>(kFrameHeaderSize));
+    if (!data.empty())
+        out.Add(data.data(), static_cast<int>(data.size()));
+}
+
+} // namespace
+
+ZrCacheFile::ZrCacheFile() : m_archive(nullptr) {}
+
+ZrCacheFile::~ZrCacheFile() { Close(); }
+
+int ZrCacheFile::Open(const VEXA::VexaString& path, const VEXA::VexaString& access)
+{
+    Close();
+    if (path.IsEmpty())
+        return ZIP_ER_NOENT;
+    // An empty file would open as an empty archive: it is no container.
+    std::error_code ec;
+    const std::filesystem::path file(path.Str());
+    if (!std::filesystem::is_regular_file(file, ec))
+        return ZIP_ER_NOENT;
+    if (std::filesystem::file_size(file, ec) == 0 || ec)
+        return ZIP_ER_NOZIP;
+
+    int error = ZIP_ER_OK;
+    zip_t* archive = zip_open(path, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (!archive)
+        return error != ZIP_ER_OK ? error : ZIP_ER_NOZIP;
+    if (!access.IsEmpty() && zip_set_default_password(archive, access) != 0) {
+        zip_discard(archive);
+        return ZIP_ER_INTERNAL;
+    }
+    m_archive = archive;
+    m_password = access;
+    return 0;
+}
+
+void ZrCacheFile::Close()
+{
+    if (m_archive) {
+        zip_discard(m_archive);
+        m_archive = nullptr;
+    }
+    m_password = "";
+}
+
+unsigned char ZrCacheFile::IsOpen() const { return m_archive ? 1 : 0; }
+
+int ZrCacheFile::ReadFile(const VEXA::VexaString& entry, ZrByteArray& out)
+{
+    out.RemoveAll();
+    if (!m_archive)
+        return kErrNotOpen;
+    if (entry.IsEmpty())
+        return kErrNoEntry;
+    // Exact lookup: full path, letter case significant, raw name bytes.
+    const zip_int64_t index = zip_name_locate(m_archive, entry, ZIP_FL_ENC_RAW);
+    if (index < 0) {
+        zip_error_clear(m_archive);
+        return kErrNoEntry;
+    }
+    const zip_uint64_t idx = static_cast<zip_uint64_t>(index);
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(m_archive, idx, 0, &st) != 0)
+        return LibzipError(m_archive);
+    const zip_uint64_t needed = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD;
+    if ((st.valid & needed) != needed)
+        return kErrDamaged;
+    if (st.size > kMaxEntrySize || st.comp_size > kMaxEntrySize)
+        return kErrTooLarge;
+
+    const bool encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+    const bool crcKnown = (st.valid & ZIP_STAT_CRC) != 0;
+    std::vector<unsigned char> data;
+
+    // Stored and deflated entries: the stored bytes as they are (decrypted),
+    // inflated later by UnZip. An encrypted entry whose CRC is not recorded
+    // (newer AES entries) is read decompressed instead, so that libzip checks
+    // its authentication code.
+    if ((st.comp_method == ZIP_CM_STORE || st.comp_method == ZIP_CM_DEFLATE) && crcKnown) {
+        zip_file_t* file = zip_fopen_index(m_archive, idx, ZIP_FL_COMPRESSED);
+        if (file) {
+            const bool ok = ReadAll(file, st.comp_size, data);
+            zip_fclose(file);
+            if (ok && (st.comp_method != ZIP_CM_STORE || data.size() == st.size)) {
+                Frame(st.comp_method == ZIP_CM_STORE ? 0u : 8u, static_cast<unsigned int>(st.size),
+                      static_cast<unsigned int>(st.crc), data, out);
+                return 0;
+            }
+            if (!encrypted)
+                return kErrDamaged;
+        } else {
+            const int code = LibzipError(m_archive);
+            if (!encrypted || code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_NOPASSWD)
+                return code;
+        }
+    }
+
+    // Any other entry: decompressed (and checked) by libzip, framed as stored.
+    zip_file_t* file = zip_fopen_index(m_archive, idx, 0);
+    if (!file)
+        return LibzipError(m_archive);
+    const bool ok = ReadAll(file, st.size, data);
+    zip_fclose(file);
+    if (!ok || data.size() != st.size)
+        return kErrDamaged;
+    const unsigned int crc = static_cast<unsigned int>(
+        crc32(crc32(0L, Z_NULL, 0), data.empty() ? Z_NULL : data.data(), static_cast<uInt>(data.size())));
+    Frame(0u, static_cast<unsigned int>(st.size), crc, data, out);
+    return 0;
+}
+
+int ZrCacheFile::GetEntryCount() const
+{
+    if (!m_archive)
+        return 0;
+    const zip_int64_t count = zip_get_num_entries(m_archive, 0);
+    if (count < 0)
+        return 0;
+    return count > INT_MAX ? INT_MAX : static_cast<int>(count);
+}
+
+VEXA::VexaString ZrCacheFile::GetEntryName(int index) const
+{
+    if (!m_archive || index < 0 || index >= GetEntryCount())
+        return VEXA::VexaString();
+    const char* name = zip_get_name(m_archive, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
+    return VEXA::VexaString(name);
+}
+
+} // namespace ZRC
