@@ -18,8 +18,15 @@ namespace ZRC {
 //    any element. On failure the current child stays where it was.
 //  - IntoElem / OutOfElem move one level down / up; after OutOfElem the element
 //    that was main is the current child again.
-// A text that is not well-formed XML leaves an empty document: every Find fails.
-// m_strDocText always holds the whole document text after any change.
+//  - FindChildElem, AddElem(.., 0, 1) and AddSubDoc(.., 0, 1) fail while there
+//    is no main element.
+// A text that is not well-formed XML leaves an empty document: every Find fails
+// and m_strDocText is empty.
+// m_strDocText always holds the whole document text after any change: the text
+// given to SetDoc/Load as it was, and after AddElem/AddSubDoc the document
+// written out with one element per line, tab indentation and no declaration
+// (element text is kept exactly, except that line ends read as "\n").
+// Element names may contain ':' ("Position:X"); they are plain names.
 class NBPS_API ZrMarkup {
 public:
     ZrMarkup();
@@ -50,7 +57,10 @@ public:
 
     // flags (0, 0): new element at the main level after the main element, which
     // it becomes (the root of an empty document). flags (0, 1): new child of the
-    // main element after the current child, which it becomes.
+    // main element after the current child, which it becomes. Without a main
+    // element / current child the new element goes last. A non-zero first flag
+    // inserts before instead of after. Null data: no content. A name that is not
+    // a valid element name is refused (0).
     unsigned char AddElem(const char* name, const char* data = nullptr,
                           unsigned char insert = 0, unsigned char child = 0);
     // Parse text and add its root element as a child (flags 0, 1) or at the
