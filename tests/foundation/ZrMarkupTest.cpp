@@ -470,3 +470,22 @@ TEST(ZrMarkupFile, LoadAcceptsByteOrderMarks)
     EXPECT_EQ(again.FindElem("R"), 1);
     std::remove(path.c_str());
 }
+
+TEST(ZrMarkupBuild, NonZeroInsertFlagAddsBefore)
+{
+    ZrMarkup xml("<R><A/><C/></R>");
+    ASSERT_EQ(xml.FindElem("R"), 1);
+    ASSERT_EQ(xml.FindChildElem("C"), 1);
+    ASSERT_EQ(xml.AddElem("B", nullptr, 1, 1), 1);
+    ASSERT_EQ(xml.AddSubDoc("<Z><Y/></Z>", 1, 0), 1);   // before R at the top level
+    EXPECT_EQ(Text(xml.GetTagName()), "Z");
+    ZrMarkup read(xml.m_strDocText);
+    ASSERT_EQ(read.FindElem(nullptr), 1);
+    EXPECT_EQ(Text(read.GetTagName()), "Z");
+    ASSERT_EQ(read.FindElem(nullptr), 1);
+    EXPECT_EQ(Text(read.GetTagName()), "R");
+    std::string names;
+    while (read.FindChildElem(nullptr))
+        names += Text(read.GetChildTagName());
+    EXPECT_EQ(names, "ABC");
+}
