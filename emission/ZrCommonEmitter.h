@@ -30,7 +30,8 @@ public:
 
     unsigned char Copy(const ZrCommonEmitter& other);
 
-private:
+protected:
+    // Owned strategies, installed by FromXML and Copy.
     ZrCounter* m_pCounter;
     ZrPlacer* m_pPlacer;
     ZrShooter* m_pShooter;
