@@ -184,6 +184,17 @@ TEST(CounterDocument, NumbersFollowAtoi)
     VEXA::VexaString missing = CounterDoc("CommonCounter", nullptr);
     EXPECT_EQ(counter.FromXML(missing), 1);
     EXPECT_EQ(counter.GetCountPerSecond(), 8);
+    // Numbers beyond the range of int saturate.
+    VEXA::VexaString huge = CounterDoc("CommonCounter", "99999999999999999999");
+    EXPECT_EQ(counter.FromXML(huge), 1);
+    EXPECT_EQ(counter.GetCountPerSecond(), INT_MAX);
+    VEXA::VexaString hugeNegative = CounterDoc("CommonCounter", "-3000000000");
+    EXPECT_EQ(counter.FromXML(hugeNegative), 1);
+    EXPECT_EQ(counter.GetCountPerSecond(), INT_MIN);
+    VEXA::VexaString spaced = CounterDoc("CommonCounter", "  +42abc");
+    EXPECT_EQ(counter.FromXML(spaced), 1);
+    EXPECT_EQ(counter.GetCountPerSecond(), 42);
+    counter.SetCountPerSecond(8);
     // The number must follow the type element.
     VEXA::VexaString reversed("<Counter><NumPerSecond>5</NumPerSecond><CounterType>CommonCounter</CounterType></Counter>");
     EXPECT_EQ(counter.FromXML(reversed), 1);
