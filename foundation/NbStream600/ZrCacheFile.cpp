@@ -150,6 +150,10 @@ int ZrCacheFile::ReadFile(const VEXA::VexaString& entry, ZrByteArray& out)
         return kErrTooLarge;
 
     const bool encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+    // Refused here rather than by zip_fopen, whose failure for an unknown
+    // encryption leaks memory in this libzip.
+    if (encrypted && !zip_encryption_method_supported(st.encryption_method, 0))
+        return ZIP_ER_ENCRNOTSUPP;
     const bool crcKnown = (st.valid & ZIP_STAT_CRC) != 0;
     std::vector<unsigned char> data;
 
