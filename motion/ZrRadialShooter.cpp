@@ -1,0 +1,106 @@
+#include "ZrRadialShooter.h"
+
+#include "ZrMarkup.h"
+#include "ZrParticle.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace ZRC {
+
+namespace {
+
+// One of 100 evenly spaced values from start up to start + 0.99 * (end - start).
+float DrawInRange(float start, float end)
+{
+    const int r = std::rand() % 100;
+    const float span = end - start;
+    return static_cast<float>(r * static_cast<double>(0.01f) * span + start);
+}
+
+void AddNumber(ZrMarkup& doc, const char* name, double value)
+{
+    VEXA::VexaString text;
+    text.Format("%f", value);
+    doc.AddElem(name, text, 0, 1);
+}
+
+void ReadNumber(ZrMarkup& doc, const char* name, float& field)
+{
+    if (doc.FindChildElem(name))
+        field = static_cast<float>(std::atof(doc.GetChildData()));
+}
+
+} // namespace
+
+ZrRadialShooter::ZrRadialShooter()
+    : m_fThetaStart(0.0f), m_fThetaEnd(45.0f), m_fPhiStart(0.0f), m_fPhiEnd(360.0f)
+{
+}
+
+ZrRadialShooter::~ZrRadialShooter() = default;
+
+int ZrRadialShooter::GetType() const { return 1; }
+
+void ZrRadialShooter::Shoot(ZrParticle* particle, double /*dt*/)
+{
+    if (particle == nullptr)
+        return;
+    float theta = DrawInRange(m_fThetaStart, m_fThetaEnd);
+    float phi = DrawInRange(m_fPhiStart, m_fPhiEnd);
+    const float speed = DrawInRange(m_fSpeedStart, m_fSpeedEnd);
+    theta = static_cast<float>(theta * 0.017453292519943295);
+    phi = static_cast<float>(phi * 0.017453292519943295);
+    const float sinTheta = static_cast<float>(std::sin(theta));
+    const float cosTheta = static_cast<float>(std::cos(theta));
+    const float sinPhi = static_cast<float>(std::sin(phi));
+    const float cosPhi = static_cast<float>(std::cos(phi));
+    const double s = speed;
+    particle->SetVelocity(ZrVector3d(s * sinTheta * cosPhi, s * cosTheta, s * sinTheta * sinPhi));
+}
+
+unsigned char ZrRadialShooter::FromXML(VEXA::VexaString& xml)
+{
+    ZrMarkup doc(xml);
+    if (!doc.FindElem("Shooter"))
+        return 0;
+    if (doc.FindChildElem("ShooterType") && doc.GetChildData().Compare("RadialShooter") != 0)
+        return 0;
+    ReadNumber(doc, "SpeedRangeStart", m_fSpeedStart);
+    ReadNumber(doc, "SpeedRangeEnd", m_fSpeedEnd);
+    ReadNumber(doc, "ThetaRangeStart", m_fThetaStart);
+    ReadNumber(doc, "ThetaRangeEnd", m_fThetaEnd);
+    ReadNumber(doc, "PhiRangeStart", m_fPhiStart);
+    ReadNumber(doc, "PhiRangeEnd", m_fPhiEnd);
+    return 1;
+}
+
+unsigned char ZrRadialShooter::ToXML(VEXA::VexaString& xml)
+{
+    ZrMarkup doc;
+    doc.AddElem("Shooter", nullptr, 0, 0);
+    doc.AddElem("ShooterType", "RadialShooter", 0, 1);
+    AddNumber(doc, "SpeedRangeStart", m_fSpeedStart);
+    AddNumber(doc, "SpeedRangeEnd", m_fSpeedEnd);
+    AddNumber(doc, "ThetaRangeStart", m_fThetaStart);
+    AddNumber(doc, "ThetaRangeEnd", m_fThetaEnd);
+    AddNumber(doc, "PhiRangeStart", m_fPhiStart);
+    AddNumber(doc, "PhiRangeEnd", m_fPhiEnd);
+    xml = doc.m_strDocText;
+    return 1;
+}
+
+unsigned char ZrRadialShooter::Copy(const ZrRadialShooter& other)
+{
+    if (&other == this)
+        return 0;
+    m_fSpeedStart = other.m_fSpeedStart;
+    m_fSpeedEnd = other.m_fSpeedEnd;
+    m_fThetaStart = other.m_fThetaStart;
+    m_fThetaEnd = other.m_fThetaEnd;
+    m_fPhiStart = other.m_fPhiStart;
+    m_fPhiEnd = other.m_fPhiEnd;
+    return 1;
+}
+
+} // namespace ZRC

@@ -1,0 +1,43 @@
+#include "ZrShooter.h"
+
+#include "ZrRadialShooter.h"
+#include "ZrSingleShooter.h"
+
+namespace ZRC {
+
+ZrShooter::ZrShooter() : m_fSpeedStart(1.0f), m_fSpeedEnd(2.0f) {}
+
+ZrShooter::~ZrShooter() = default;
+
+int ZrShooter::GetType() const { return 0; }
+
+void ZrShooter::SetDirection(ZrVector3d /*direction*/) {}
+
+ZrShooter* ZrShooter::Clone(const ZrShooter* src)
+{
+    if (src == nullptr)
+        return nullptr;
+    switch (src->GetType()) {
+    case 1: {
+        // The type code alone does not prove the class; check it before copying.
+        const ZrRadialShooter* radial = dynamic_cast<const ZrRadialShooter*>(src);
+        if (radial == nullptr)
+            return nullptr;
+        ZrRadialShooter* copy = new ZrRadialShooter();
+        copy->Copy(*radial);
+        return copy;
+    }
+    case 2: {
+        const ZrSingleShooter* single = dynamic_cast<const ZrSingleShooter*>(src);
+        if (single == nullptr)
+            return nullptr;
+        ZrSingleShooter* copy = new ZrSingleShooter();
+        copy->Copy(*single);
+        return copy;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace ZRC
