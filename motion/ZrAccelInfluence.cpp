@@ -1,0 +1,119 @@
+#include "ZrAccelInfluence.h"
+
+#include "ZrMarkup.h"
+#include "ZrParticle.h"
+#include "ZrParticleSystem.h"
+#include "ZrRandomWind.h"
+#include "ZrWindInfluence.h"
+
+#include <cstdlib>
+
+namespace ZRC {
+
+ZrInfluence* ZrInfluence::Clone(const ZrInfluence* src)
+{
+    if (src == nullptr)
+        return nullptr;
+    switch (src->GetType()) {
+    case 1: {
+        // The type code alone does not prove the class; check it before copying.
+        const ZrAccelInfluence* accel = dynamic_cast<const ZrAccelInfluence*>(src);
+        if (accel == nullptr)
+            return nullptr;
+        ZrAccelInfluence* copy = new ZrAccelInfluence();
+        copy->Copy(*accel);
+        return copy;
+    }
+    case 2: {
+        const ZrWindInfluence* wind = dynamic_cast<const ZrWindInfluence*>(src);
+        if (wind == nullptr)
+            return nullptr;
+        ZrWindInfluence* copy = new ZrWindInfluence();
+        copy->Copy(*wind);
+        return copy;
+    }
+    case 3: {
+        const ZrRandomWind* gusts = dynamic_cast<const ZrRandomWind*>(src);
+        if (gusts == nullptr)
+            return nullptr;
+        ZrRandomWind* copy = new ZrRandomWind();
+        copy->Copy(*gusts);
+        return copy;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+ZrAccelInfluence::ZrAccelInfluence() : m_direction(0.0, 0.0, 0.0), m_fSize(0.0f) {}
+
+ZrAccelInfluence::~ZrAccelInfluence() = default;
+
+int ZrAccelInfluence::GetType() const { return 1; }
+
+void ZrAccelInfluence::Apply(ZrParticleSystem* system, double dt)
+{
+    if (system == nullptr)
+        return;
+    const int n = system->GetParticleNum();
+    for (int i = 0; i < n; ++i) {
+        ZrParticle* p = system->GetParticle(i);
+        if (p != nullptr && p->IsAlive() && m_bEnabled)
+            p->AddVelocity((m_direction * static_cast<double>(m_fSize)) * dt);
+    }
+}
+
+unsigned char ZrAccelInfluence::FromXML(VEXA::VexaString& xml)
+{
+    ZrMarkup doc(xml);
+    if (!doc.FindElem("Influence"))
+        return 0;
+    if (doc.FindChildElem("InfluenceType") && doc.GetChildData().Compare("AccelInfluence") != 0)
+        return 0;
+    if (doc.FindChildElem("Accel")) {
+        doc.IntoElem();
+        if (doc.FindChildElem("AccelDirection:X"))
+            m_direction.x = std::atof(doc.GetChildData());
+        if (doc.FindChildElem("AccelDirection:Y"))
+            m_direction.y = std::atof(doc.GetChildData());
+        if (doc.FindChildElem("AccelDirection:Z"))
+            m_direction.z = std::atof(doc.GetChildData());
+        if (doc.FindChildElem("AccelSize"))
+            m_fSize = static_cast<float>(std::atof(doc.GetChildData()));
+        doc.OutOfElem();
+    }
+    return 1;
+}
+
+unsigned char ZrAccelInfluence::ToXML(VEXA::VexaString& xml)
+{
+    ZrMarkup doc;
+    doc.AddElem("Influence", nullptr, 0, 0);
+    doc.AddElem("InfluenceType", "AccelInfluence", 0, 1);
+    doc.AddElem("Accel", nullptr, 0, 1);
+    doc.IntoElem();
+    VEXA::VexaString number;
+    number.Format("%f", m_direction.x);
+    doc.AddElem("AccelDirection:X", number, 0, 1);
+    number.Format("%f", m_direction.y);
+    doc.AddElem("AccelDirection:Y", number, 0, 1);
+    number.Format("%f", m_direction.z);
+    doc.AddElem("AccelDirection:Z", number, 0, 1);
+    number.Format("%f", static_cast<double>(m_fSize));
+    doc.AddElem("AccelSize", number, 0, 1);
+    doc.OutOfElem();
+    xml = doc.m_strDocText;
+    return 1;
+}
+
+unsigned char ZrAccelInfluence::Copy(const ZrAccelInfluence& other)
+{
+    if (&other == this)
+        return 0;
+    m_bEnabled = other.m_bEnabled;
+    m_direction = other.m_direction;
+    m_fSize = other.m_fSize;
+    return 1;
+}
+
+} // namespace ZRC

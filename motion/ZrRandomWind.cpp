@@ -1,0 +1,152 @@
+#include "ZrRandomWind.h"
+
+#include "ZrMarkup.h"
+#include "ZrParticle.h"
+#include "ZrParticleSystem.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace ZRC {
+
+namespace {
+
+// One of 1000 evenly spaced values from start up to start + 0.999 * (end - start).
+float DrawInRange(float start, float end)
+{
+    const int r = std::rand() % 1000;
+    const float span = end - start;
+    return static_cast<float>(r * 0.0010000000474974513 * span + start);
+}
+
+void AddNumber(ZrMarkup& doc, const char* name, double value)
+{
+    VEXA::VexaString text;
+    text.Format("%f", value);
+    doc.AddElem(name, text, 0, 1);
+}
+
+void ReadNumber(ZrMarkup& doc, const char* name, float& field)
+{
+    if (doc.FindChildElem(name))
+        field = static_cast<float>(std::atof(doc.GetChildData()));
+}
+
+} // namespace
+
+ZrRandomWind::ZrRandomWind()
+    : m_windVelocity(1.0, 0.0, 0.0), m_fSpeedStart(1.0f), m_fSpeedEnd(1.0f), m_fThetaStart(0.0f),
+      m_fThetaEnd(180.0f), m_fPhiStart(0.0f), m_fPhiEnd(360.0f), m_fViscosity(1.8e-5f),
+      m_fDensity(1.2929f), m_dPowerTime(0.5)
+{
+}
+
+ZrRandomWind::~ZrRandomWind() = default;
+
+int ZrRandomWind::GetType() const { return 3; }
+
+void ZrRandomWind::RandomizeWind()
+{
+    const float speed = DrawInRange(m_fSpeedStart, m_fSpeedEnd);
+    float theta = DrawInRange(m_fThetaStart, m_fThetaEnd);
+    float phi = DrawInRange(m_fPhiStart, m_fPhiEnd);
+    theta = static_cast<float>(theta * 0.017453291681077746);
+    phi = static_cast<float>(phi * 0.017453291681077746);
+    const float sinTheta = std::sin(theta);
+    const float cosTheta = std::cos(theta);
+    const float sinPhi = std::sin(phi);
+    const float cosPhi = std::cos(phi);
+    const double s = speed;
+    m_windVelocity = ZrVector3d(s * sinTheta * cosPhi, s * cosTheta, s * sinTheta * sinPhi);
+}
+
+void ZrRandomWind::Apply(ZrParticleSystem* system, double dt)
+{
+    if (system == nullptr)
+        return;
+    const int n = system->GetParticleNum();
+    if (n <= 0)
+        return;
+    ZrParticle* first = system->GetParticle(0);
+    RandomizeWind();
+    if (first == nullptr)
+        return;
+    const double pi = 3.141592502593994;
+    const float linear = static_cast<float>(m_fViscosity * 18.849555015563965);
+    const float quadratic = static_cast<float>(m_fDensity * 0.6283185005187989);
+    const float r0 = first->GetRadius();
+    const float area = static_cast<float>(r0 * (r0 * pi));
+    for (int i = 0; i < n; ++i) {
+        ZrParticle* p = system->GetParticle(i);
+        if (p == nullptr || !p->IsAlive() || !m_bEnabled)
+            continue;
+        const ZrVector3d relative = p->GetVelocity() - m_windVelocity;
+        const ZrVector3d drag = (-relative) * static_cast<double>(area);
+        const double factor = relative.Length() * quadratic + linear;
+        const ZrVector3d force = drag * factor;
+        ZrVector3d accel = force * static_cast<double>(p->GetInvMass());
+        // A young particle feels the gust grow in over the power time.
+        const double age = p->GetAge();
+        if (age > 0.000001 && age < m_dPowerTime)
+            accel = accel * (age / m_dPowerTime);
+        p->AddVelocity(accel * dt);
+    }
+}
+
+unsigned char ZrRandomWind::FromXML(VEXA::VexaString& xml)
+{
+    ZrMarkup doc(xml);
+    if (!doc.FindElem("Influence"))
+        return 0;
+    if (doc.FindChildElem("InfluenceType") && doc.GetChildData().Compare("RandomWind") != 0)
+        return 0;
+    ReadNumber(doc, "SpeedStart", m_fSpeedStart);
+    ReadNumber(doc, "SpeedEnd", m_fSpeedEnd);
+    ReadNumber(doc, "ThetaStart", m_fThetaStart);
+    ReadNumber(doc, "ThetaEnd", m_fThetaEnd);
+    ReadNumber(doc, "PhiStart", m_fPhiStart);
+    ReadNumber(doc, "PhiEnd", m_fPhiEnd);
+    ReadNumber(doc, "VisCosity", m_fViscosity);
+    ReadNumber(doc, "Density", m_fDensity);
+    if (doc.FindChildElem("PowerTime"))
+        m_dPowerTime = std::atof(doc.GetChildData());
+    return 1;
+}
+
+unsigned char ZrRandomWind::ToXML(VEXA::VexaString& xml)
+{
+    ZrMarkup doc;
+    doc.AddElem("Influence", nullptr, 0, 0);
+    doc.AddElem("InfluenceType", "RandomWind", 0, 1);
+    AddNumber(doc, "SpeedStart", m_fSpeedStart);
+    AddNumber(doc, "SpeedEnd", m_fSpeedEnd);
+    AddNumber(doc, "ThetaStart", m_fThetaStart);
+    AddNumber(doc, "ThetaEnd", m_fThetaEnd);
+    AddNumber(doc, "PhiStart", m_fPhiStart);
+    AddNumber(doc, "PhiEnd", m_fPhiEnd);
+    AddNumber(doc, "VisCosity", m_fViscosity);
+    AddNumber(doc, "Density", m_fDensity);
+    AddNumber(doc, "PowerTime", m_dPowerTime);
+    xml = doc.m_strDocText;
+    return 1;
+}
+
+unsigned char ZrRandomWind::Copy(const ZrRandomWind& other)
+{
+    if (&other == this)
+        return 0;
+    m_bEnabled = other.m_bEnabled;
+    m_windVelocity = other.m_windVelocity;
+    m_fSpeedStart = other.m_fSpeedStart;
+    m_fSpeedEnd = other.m_fSpeedEnd;
+    m_fThetaStart = other.m_fThetaStart;
+    m_fThetaEnd = other.m_fThetaEnd;
+    m_fPhiStart = other.m_fPhiStart;
+    m_fPhiEnd = other.m_fPhiEnd;
+    m_fViscosity = other.m_fViscosity;
+    m_fDensity = other.m_fDensity;
+    m_dPowerTime = other.m_dPowerTime;
+    return 1;
+}
+
+} // namespace ZRC
