@@ -1,0 +1,87 @@
+// Influences applied to a pool of one million live particles, against a plain
+// pass that reads and writes every velocity of the same pool.
+#include <NbParticleSystem600/NbParticleSystem600.h>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace ZRC;
+
+namespace {
+
+constexpr int kParticles = 1000000;
+
+ZrParticleSystem& Pool()
+{
+    static std::unique_ptr<ZrParticleSystem> system = [] {
+        std::unique_ptr<ZrParticleSystem> s(new ZrParticleSystem);
+        ZrParticle templ;
+        for (int i = 0; i < kParticles; ++i) {
+            ZrParticle* p = s->CreateParticle(&templ);
+            if (p != nullptr)
+                p->SetVelocity(ZrVector3d(0.001 * (i % 100), 0.5, -0.25));
+        }
+        return s;
+    }();
+    return *system;
+}
+
+void BM_PlainVelocityPass(benchmark::State& state)
+{
+    ZrParticleSystem& system = Pool();
+    const ZrVector3d delta(1e-9, 0.0, 0.0);
+    for (auto _ : state) {
+        const int n = system.GetParticleNum();
+        for (int i = 0; i < n; ++i) {
+            ZrParticle* p = system.GetParticle(i);
+            if (p->IsAlive())
+                p->SetVelocity(p->GetVelocity() + delta);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * system.GetParticleNum());
+}
+BENCHMARK(BM_PlainVelocityPass)->Unit(benchmark::kMillisecond);
+
+void BM_AccelInfluence(benchmark::State& state)
+{
+    ZrParticleSystem& system = Pool();
+    ZrAccelInfluence accel;
+    accel.SetAccelDirection(ZrVector3d(0, -1, 0));
+    accel.SetAccelSize(9.8f);
+    for (auto _ : state) {
+        accel.Apply(&system, 1e-6);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * system.GetParticleNum());
+}
+BENCHMARK(BM_AccelInfluence)->Unit(benchmark::kMillisecond);
+
+void BM_WindInfluence(benchmark::State& state)
+{
+    ZrParticleSystem& system = Pool();
+    ZrWindInfluence wind;
+    wind.SetWindVelocity(ZrVector3d(2, 0, 1));
+    for (auto _ : state) {
+        wind.Apply(&system, 0.016);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * system.GetParticleNum());
+}
+BENCHMARK(BM_WindInfluence)->Unit(benchmark::kMillisecond);
+
+void BM_RandomWind(benchmark::State& state)
+{
+    ZrParticleSystem& system = Pool();
+    ZrRandomWind gusts;
+    gusts.SetSpeedRange(0.5f, 3.0f);
+    for (auto _ : state) {
+        gusts.Apply(&system, 0.016);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * system.GetParticleNum());
+}
+BENCHMARK(BM_RandomWind)->Unit(benchmark::kMillisecond);
+
+} // namespace
