@@ -1,0 +1,263 @@
+#include "ZrParticle.h"
+
+#include "ZrMarkup.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace ZRC {
+
+namespace {
+
+// Single-precision 0.01 and 1/255, widened to double.
+const double kHundredth = static_cast<double>(0.01f);
+const double kByteScale = static_cast<double>(1.0f / 255.0f);
+
+void AddNumber(ZrMarkup& doc, const char* name, double value)
+{
+    VEXA::VexaString text;
+    text.Format("%f", value);
+    doc.AddElem(name, text, 0, 1);
+}
+
+void AddColor(ZrMarkup& doc, const char* name, const ZrVector4d& color)
+{
+    VEXA::VexaString prefix(name);
+    doc.AddElem(name, nullptr, 0, 1);
+    doc.IntoElem();
+    AddNumber(doc, prefix + ":R", color.x);
+    AddNumber(doc, prefix + ":G", color.y);
+    AddNumber(doc, prefix + ":B", color.z);
+    AddNumber(doc, prefix + ":A", color.w);
+    doc.OutOfElem();
+}
+
+void ReadFloat(ZrMarkup& doc, const char* name, float& field)
+{
+    if (doc.FindChildElem(name))
+        field = static_cast<float>(atof(doc.GetChildData()));
+}
+
+void ReadDouble(ZrMarkup& doc, const char* name, double& field)
+{
+    if (doc.FindChildElem(name))
+        field = atof(doc.GetChildData());
+}
+
+void ReadColor(ZrMarkup& doc, const char* name, ZrVector4d& color)
+{
+    if (!doc.FindChildElem(name))
+        return;
+    VEXA::VexaString prefix(name);
+    doc.IntoElem();
+    ReadDouble(doc, prefix + ":R", color.x);
+    ReadDouble(doc, prefix + ":G", color.y);
+    ReadDouble(doc, prefix + ":B", color.z);
+    ReadDouble(doc, prefix + ":A", color.w);
+    doc.OutOfElem();
+}
+
+} // namespace
+
+ZrParticle::ZrParticle()
+    : m_fSizeStart(1.0f), m_fSizeEnd(1.0f), m_fAlphaStart(1.0f), m_fAlphaEnd(0.0f),
+      m_colorStart(1.0, 1.0, 1.0, 1.0), m_colorEnd(0.0, 0.0, 0.0, 1.0), m_bAlive(1), m_bMustDie(0),
+      m_fLifeTime(2.0f), m_fRadius(0.2f), m_fMass(0.1f), m_fInvMass(10.0f), m_fAge(0.0f),
+      m_fCurSize(0.0f), m_fCurAlpha(0.0f), m_pColorImage(nullptr)
+{
+}
+
+ZrParticle::ZrParticle(const ZrParticle& other)
+    : m_fSizeStart(other.m_fSizeStart), m_fSizeEnd(other.m_fSizeEnd), m_fAlphaStart(other.m_fAlphaStart),
+      m_fAlphaEnd(other.m_fAlphaEnd), m_colorStart(other.m_colorStart), m_colorEnd(other.m_colorEnd),
+      m_bAlive(other.m_bAlive), m_bMustDie(other.m_bMustDie), m_fLifeTime(other.m_fLifeTime),
+      m_fRadius(other.m_fRadius), m_fMass(other.m_fMass), m_fInvMass(other.m_fInvMass),
+      m_position(other.m_position), m_velocity(other.m_velocity), m_fAge(other.m_fAge),
+      m_fCurSize(other.m_fCurSize), m_fCurAlpha(other.m_fCurAlpha), m_curColor(),
+      m_pColorImage(other.m_pColorImage)
+{
+}
+
+ZrParticle::~ZrParticle() {}
+
+ZrParticle& ZrParticle::operator=(const ZrParticle& other)
+{
+    if (&other == this)
+        return *this;
+    m_fSizeStart = other.m_fSizeStart;
+    m_fSizeEnd = other.m_fSizeEnd;
+    m_fAlphaStart = other.m_fAlphaStart;
+    m_fAlphaEnd = other.m_fAlphaEnd;
+    m_colorStart = other.m_colorStart;
+    m_colorEnd = other.m_colorEnd;
+    m_bAlive = other.m_bAlive;
+    m_bMustDie = other.m_bMustDie;
+    m_fLifeTime = other.m_fLifeTime;
+    m_fRadius = other.m_fRadius;
+    m_fMass = other.m_fMass;
+    m_fInvMass = other.m_fInvMass;
+    m_position = other.m_position;
+    m_velocity = other.m_velocity;
+    m_fAge = other.m_fAge;
+    m_fCurSize = other.m_fCurSize;
+    m_fCurAlpha = other.m_fCurAlpha;
+    // The current colour is left as it was.
+    m_pColorImage = other.m_pColorImage;
+    return *this;
+}
+
+unsigned char ZrParticle::UpdateParticle(double dt)
+{
+    if (m_bMustDie) {
+        m_bAlive = 0;
+        return 0;
+    }
+
+    const float ageBefore = m_fAge;
+    const float t = (m_fLifeTime > 0.0f) ? ageBefore / m_fLifeTime : 0.0f;
+    m_fAge = static_cast<float>(m_fAge + dt);
+
+    if (t > 1.0f) {
+        m_bAlive = 0;
+        return 0;
+    }
+
+    if (m_fLifeTime > 0.0f) {
+        m_fCurSize = m_fSizeStart + (m_fSizeEnd - m_fSizeStart) * t;
+        m_fCurAlpha = m_fAlphaStart + (m_fAlphaEnd - m_fAlphaStart) * t;
+        if (m_pColorImage != nullptr)
+            GetParticleColor(m_fCurAlpha, m_curColor);
+        else
+            m_curColor = m_colorStart + (m_colorEnd - m_colorStart) * static_cast<double>(t);
+    } else if (ageBefore == 0.0f) {
+        // An immortal particle takes fixed random values on its first update.
+        const int r1 = rand() % 100;
+        m_fCurSize = static_cast<float>(m_fSizeStart +
+                                        static_cast<double>((m_fSizeEnd - m_fSizeStart) * static_cast<float>(r1)) * kHundredth);
+        const int r2 = rand() % 100;
+        m_fCurAlpha = static_cast<float>(m_fAlphaStart +
+                                         static_cast<double>((m_fAlphaEnd - m_fAlphaStart) * static_cast<float>(r2)) * kHundredth);
+        if (m_pColorImage != nullptr) {
+            GetParticleColor(m_fCurAlpha, m_curColor);
+        } else {
+            const int r3 = rand() % 100;
+            m_curColor = m_colorStart + ((m_colorEnd - m_colorStart) * static_cast<double>(r3)) * kHundredth;
+        }
+    }
+
+    m_position += m_velocity * dt;
+    return 1;
+}
+
+void ZrParticle::SetSizeRange(float start, float end)
+{
+    m_fSizeStart = start;
+    m_fSizeEnd = end;
+}
+
+void ZrParticle::SetAlphaRange(float start, float end)
+{
+    m_fAlphaStart = start;
+    m_fAlphaEnd = end;
+}
+
+void ZrParticle::SetColorRangeStart(ZrVector4d color) { m_colorStart = color; }
+
+ZrVector4d ZrParticle::GetColorRangeStart() const { return m_colorStart; }
+
+void ZrParticle::SetColorRangeEnd(ZrVector4d color) { m_colorEnd = color; }
+
+ZrVector4d ZrParticle::GetColorRangeEnd() const { return m_colorEnd; }
+
+void ZrParticle::SetLifeTime(int milliseconds) { m_fLifeTime = static_cast<float>(milliseconds * 0.001); }
+
+int ZrParticle::GetLifeTime() const
+{
+    return static_cast<int>(std::ceil(static_cast<float>(m_fLifeTime * 1000.0)));
+}
+
+void ZrParticle::SetMass(float mass)
+{
+    m_fMass = mass;
+    if (mass > 0.0f)
+        m_fInvMass = 1.0f / mass;
+}
+
+unsigned char ZrParticle::GetParticleColor(float& /*alpha*/, ZrVector4d& color)
+{
+    const ZrImageData* image = m_pColorImage;
+    if (image == nullptr || image->m_nDepth != 32)
+        return 0;
+    const unsigned int n = image->m_nWidth;
+    // Only the first row is read; an image without it is not sampled.
+    if (n == 0 || image->m_pData == nullptr || image->GetDataSize() < static_cast<unsigned long long>(n) * 4u)
+        return 0;
+
+    float t = m_fAge / m_fLifeTime;
+    if (t > 1.0f)
+        t = 1.0f;
+    else if (t < 0.0f)
+        t = 0.0f;
+    else if (std::isnan(t))
+        t = 0.0f; // a zero age over a zero life time
+    const unsigned int last = n - 1u;
+    const float x = static_cast<float>(last) * t;
+    const unsigned int i = static_cast<unsigned int>(x);
+
+    const unsigned char* row = image->m_pData;
+    float value[4];
+    if (i >= last) {
+        const unsigned char* p = row + static_cast<size_t>(last) * 4u;
+        for (int c = 0; c < 4; ++c)
+            value[c] = static_cast<float>(p[c]);
+    } else {
+        const float f = x - static_cast<float>(i);
+        const float g = 1.0f - f;
+        const unsigned char* p0 = row + static_cast<size_t>(i) * 4u;
+        const unsigned char* p1 = p0 + 4;
+        for (int c = 0; c < 4; ++c)
+            value[c] = static_cast<float>(p0[c]) * g + static_cast<float>(p1[c]) * f;
+    }
+    color.x = static_cast<double>(value[0]) * kByteScale;
+    color.y = static_cast<double>(value[1]) * kByteScale;
+    color.z = static_cast<double>(value[2]) * kByteScale;
+    color.w = static_cast<double>(value[3]) * kByteScale;
+    return 1;
+}
+
+unsigned char ZrParticle::FromXML(VEXA::VexaString& text)
+{
+    ZrMarkup doc(text);
+    if (!doc.FindElem("ParticleTemple"))
+        return 0;
+    ReadFloat(doc, "SizeRangeStart", m_fSizeStart);
+    ReadFloat(doc, "SizeRangeEnd", m_fSizeEnd);
+    ReadFloat(doc, "AlphaRangeStart", m_fAlphaStart);
+    ReadFloat(doc, "AlphaRangeEnd", m_fAlphaEnd);
+    ReadColor(doc, "ColorRangeStart", m_colorStart);
+    ReadColor(doc, "ColorRangeEnd", m_colorEnd);
+    ReadFloat(doc, "LifeTime", m_fLifeTime);
+    ReadFloat(doc, "Radius", m_fRadius);
+    // The inverse mass is only recomputed by SetMass.
+    ReadFloat(doc, "Mass", m_fMass);
+    return 1;
+}
+
+unsigned char ZrParticle::ToXML(VEXA::VexaString& text)
+{
+    ZrMarkup doc;
+    doc.AddElem("ParticleTemple", nullptr, 0, 0);
+    AddNumber(doc, "SizeRangeStart", static_cast<double>(m_fSizeStart));
+    AddNumber(doc, "SizeRangeEnd", static_cast<double>(m_fSizeEnd));
+    AddNumber(doc, "AlphaRangeStart", static_cast<double>(m_fAlphaStart));
+    AddNumber(doc, "AlphaRangeEnd", static_cast<double>(m_fAlphaEnd));
+    AddColor(doc, "ColorRangeStart", m_colorStart);
+    AddColor(doc, "ColorRangeEnd", m_colorEnd);
+    AddNumber(doc, "LifeTime", static_cast<double>(m_fLifeTime));
+    AddNumber(doc, "Radius", static_cast<double>(m_fRadius));
+    AddNumber(doc, "Mass", static_cast<double>(m_fMass));
+    text = doc.m_strDocText;
+    return 1;
+}
+
+} // namespace ZRC
