@@ -9,6 +9,7 @@
 namespace ZRC {
 
 class ZrParticleSystem;
+class ZrMarkup;
 
 enum ZrParticleEffectType {
     NoneEffect = 0,
@@ -65,6 +66,11 @@ public:
     unsigned char Load(ZrStream& stream);
 
 private:
+    unsigned char ReadSystems(ZrMarkup& doc);
+    unsigned char WriteDocument(ZrMarkup& doc);
+    unsigned char CopySystems(const ZrParticleEffect& other);
+    void DeleteSystems();
+
     std::vector<ZrParticleSystem*> m_systems;
     VEXA::VexaString m_strEffectName;
     ZrParticleEffectType m_type;

@@ -16,8 +16,22 @@ public:
     ZrParticleEffectManager(const ZrParticleEffectManager&) = delete;
     ZrParticleEffectManager& operator=(const ZrParticleEffectManager&) = delete;
 
+    // The effect read from name (a ".par" file or a container entry), or null.
+    // With shared non-zero the cached effect for exactly that name is returned
+    // when there is one; otherwise the effect read is cached under the name.
+    // When two threads read the same uncached name at once, the first to
+    // insert wins: the other deletes its own copy and returns the cached one,
+    // so every shared caller of a name gets one effect. Without sharing the
+    // cache is not touched and the caller owns the effect.
     ZrParticleEffect* GetParticleEffect(const VEXA::VexaString& name, unsigned char shared);
+    // Drops a cached effect: the entry holding this very pointer (whatever
+    // name it was requested under) is removed and the effect deleted, unless
+    // its reference count is above 0, in which case it stays cached and
+    // untouched. An effect that is not in the cache (one obtained without
+    // sharing) is left alone and stays the caller's. Null is ignored. After a
+    // removal the pointer must not be used again.
     void RemoveParticleEffect(ZrParticleEffect* effect);
+    // Deletes every cached effect and empties the cache.
     void Release();
     void Lock();
     void Unlock();

@@ -1,0 +1,553 @@
+#include "ZrParticleSystem.h"
+
+#include "ZrAccelInfluence.h"
+#include "ZrByteArray.h"
+#include "ZrCommonEmitter.h"
+#include "ZrCounter.h"
+#include "ZrEmitter.h"
+#include "ZrExchangeParams.h"
+#include "ZrExchangeParamsManager.h"
+#include "ZrFile.h"
+#include "ZrFileParseToolkit.h"
+#include "ZrFileType.h"
+#include "ZrImageOperator.h"
+#include "ZrImgToolkit.h"
+#include "ZrInfluence.h"
+#include "ZrMarkup.h"
+#include "ZrParticleResource.h"
+#include "ZrPlacer.h"
+#include "ZrRandomWind.h"
+#include "ZrShooter.h"
+#include "ZrWindInfluence.h"
+
+#include <cstdlib>
+
+namespace ZRC {
+
+namespace {
+
+// The common emitter behind an emitter pointer, or null for any other class.
+ZrCommonEmitter* AsCommon(ZrEmitter* emitter)
+{
+    if (emitter == nullptr || emitter->GetType() != 1)
+        return nullptr;
+    return dynamic_cast<ZrCommonEmitter*>(emitter);
+}
+
+ZrAccelInfluence* AsAccel(ZrInfluence* influence)
+{
+    if (influence == nullptr || influence->GetType() != 1)
+        return nullptr;
+    return dynamic_cast<ZrAccelInfluence*>(influence);
+}
+
+ZrInfluence* MakeInfluence(const VEXA::VexaString& type)
+{
+    if (type.Compare("RandomWind") == 0)
+        return new ZrRandomWind();
+    if (type.Compare("WindInfluence") == 0)
+        return new ZrWindInfluence();
+    if (type.Compare("AccelInfluence") == 0)
+        return new ZrAccelInfluence();
+    return nullptr;
+}
+
+void DiscardImages(VEXA::VexaArray<ZrImageData*>& images)
+{
+    for (int i = 0; i < images.GetSize(); ++i)
+        delete images[i];
+    images.RemoveAll();
+}
+
+// Turns the first decoded record into R, G, B, A pixels and hands it out; the
+// other records are discarded. Null when there is no record or it cannot be
+// converted to 32-bit pixels (the particles read four bytes a pixel).
+ZrImageData* TakeFirstAsRGBA(VEXA::VexaArray<ZrImageData*>& images)
+{
+    if (images.GetSize() == 0) {
+        return nullptr;
+    }
+    ZrImageData* image = images[0];
+    images[0] = nullptr;
+    DiscardImages(images);
+    if (image == nullptr || !ZrImgToolkit::ImageDataToRGBA(*image, 255) || image->m_nDepth != 32) {
+        delete image;
+        return nullptr;
+    }
+    ZrImageOperator::ImageSwapRB(4, image->m_nWidth, image->m_nHeight, image->m_pData);
+    return image;
+}
+
+} // namespace
+
+ZrParticleSystem::ZrParticleSystem()
+    : m_nDetailLevel(1),
+      m_fParticleWidth(2.0f),
+      m_fParticleHeight(2.0f),
+      m_particleType(GLOW_PARTICLE),
+      m_localCenter(0.0, 0.0, 0.0),
+      m_bFrozen(0),
+      m_bAlive(1),
+      m_pEmitter(nullptr),
+      m_pColorImage(nullptr),
+      m_bTextureDirty(0)
+{
+}
+
+ZrParticleSystem::ZrParticleSystem(const ZrParticleSystem& other) : ZrParticleSystem()
+{
+    Copy(other);
+}
+
+ZrParticleSystem& ZrParticleSystem::operator=(const ZrParticleSystem& other)
+{
+    if (&other != this) {
+        // Start from an empty system so that nothing of the old parts survives
+        // next to the copied ones, then copy as the copy constructor does.
+        DestroyParts();
+        m_particles.clear();
+        m_freeList.clear();
+        Copy(other);
+    }
+    return *this;
+}
+
+ZrParticleSystem::~ZrParticleSystem()
+{
+    DestroyParts();
+}
+
+void ZrParticleSystem::DestroyParts()
+{
+    delete m_pEmitter;
+    m_pEmitter = nullptr;
+    for (ZrInfluence*& influence : m_influences) {
+        delete influence;
+        influence = nullptr;
+    }
+    m_influences.clear();
+    delete m_pColorImage;
+    m_pColorImage = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Pool and update
+
+ZrParticle* ZrParticleSystem::CreateParticle(ZrParticle* templ)
+{
+    static const ZrParticle blank;
+    const ZrParticle& source = templ != nullptr ? *templ : blank;
+    if (!m_freeList.empty()) {
+        ZrParticle* slot = m_freeList.back();
+        *slot = source;
+        m_freeList.pop_back();
+        return slot;
+    }
+    m_particles.push_back(source);
+    return &m_particles.back();
+}
+
+void ZrParticleSystem::CollectDeadparticle(int index)
+{
+    if (index < 0 || index >= static_cast<int>(m_particles.size()))
+        return;
+    m_freeList.push_back(&m_particles[static_cast<size_t>(index)]);
+}
+
+void ZrParticleSystem::UpdateParticleSystem(double dt)
+{
+    if (m_bFrozen)
+        return;
+    // The box is folded in locals and written back once; folding the same
+    // positions one by one into the box gives the same corners.
+    ZrVector3d lo = m_boundingBox.GetMin();
+    ZrVector3d hi = m_boundingBox.GetMax();
+    bool folded = false;
+    const int count = static_cast<int>(m_particles.size());
+    ZrParticle* particles = m_particles.data();
+    for (int i = 0; i < count; ++i) {
+        ZrParticle& particle = particles[i];
+        if (!particle.IsAlive())
+            continue;
+        const unsigned char alive = particle.UpdateParticle(dt);
+        const ZrVector3d pos = particle.GetCurPos();
+        if (pos.x < lo.x) lo.x = pos.x;
+        if (pos.y < lo.y) lo.y = pos.y;
+        if (pos.z < lo.z) lo.z = pos.z;
+        if (pos.x > hi.x) hi.x = pos.x;
+        if (pos.y > hi.y) hi.y = pos.y;
+        if (pos.z > hi.z) hi.z = pos.z;
+        folded = true;
+        if (!alive)
+            m_freeList.push_back(&particle);
+    }
+    if (folded)
+        m_boundingBox.SetExtents(lo, hi);
+}
+
+// ---------------------------------------------------------------------------
+// Emitter and influences
+
+void ZrParticleSystem::SetEmitter(ZrEmitter* emitter)
+{
+    if (emitter == m_pEmitter)
+        return;
+    delete m_pEmitter;
+    m_pEmitter = emitter;
+}
+
+void ZrParticleSystem::AddInfluence(ZrInfluence* influence)
+{
+    if (influence != nullptr)
+        m_influences.push_back(influence);
+}
+
+ZrInfluence* ZrParticleSystem::GetInfluence(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(m_influences.size()))
+        return nullptr;
+    return m_influences[static_cast<size_t>(index)];
+}
+
+// ---------------------------------------------------------------------------
+// Textures and the colour image
+
+void ZrParticleSystem::SetTexturePath(const VEXA::VexaString& path)
+{
+    m_strTexturePath = path;
+    m_bTextureDirty = 1;
+}
+
+void ZrParticleSystem::SetColorImagePath(VEXA::VexaString path)
+{
+    delete m_pColorImage;
+    m_pColorImage = nullptr;
+    m_strColorImagePath = path;
+    m_pColorImage = LoadColorImage(m_strColorImagePath);
+    if (ZrCommonEmitter* common = AsCommon(m_pEmitter))
+        common->GetParticleTemplate()->SetColorImageData(m_pColorImage);
+    // Particles made before hold the discarded image; give them the new one.
+    RepointParticles();
+}
+
+void ZrParticleSystem::RepointParticles()
+{
+    for (ZrParticle& particle : m_particles)
+        particle.SetColorImageData(m_pColorImage);
+}
+
+ZrImageData* ZrParticleSystem::LoadColorImage(const VEXA::VexaString& path)
+{
+    const int type = ZrFileType::ExtNameToFileType(ZrFile::GetExt(path));
+    VEXA::VexaArray<ZrImageData*> images;
+
+    if (ZrFile::IsExist(path)) {
+        ZrImportParams* params = ZrExchangeParamsManager::MakeImportParams(type);
+        if (params == nullptr)
+            return nullptr;
+        params->SetFilePathName(path);
+        const unsigned char ok = ZrFileParseToolkit::GetImageData(params, images, 0, -1);
+        delete params;
+        if (!ok) {
+            DiscardImages(images);
+            return nullptr;
+        }
+        return TakeFirstAsRGBA(images);
+    }
+
+    ZrByteArray bytes;
+    if (!ZrParticleResource::ReadEntry(path, ZrParticleResource::ImageCapacity, bytes))
+        return nullptr;
+    if (ZrFileParseToolkit::GetImageData(type, bytes, images) == 0) {
+        DiscardImages(images);
+        return nullptr;
+    }
+    return TakeFirstAsRGBA(images);
+}
+
+// ---------------------------------------------------------------------------
+// Document
+
+unsigned char ZrParticleSystem::ToXML(VEXA::VexaString& xml)
+{
+    ZrMarkup doc;
+    doc.AddElem("ParticleSystem", nullptr, 0, 0);
+    unsigned char result = 1;
+    VEXA::VexaString text;
+    if (m_pEmitter != nullptr) {
+        if (m_pEmitter->ToXML(text))
+            doc.AddSubDoc(text, 0, 1);
+        else
+            result = 0;
+    }
+    for (ZrInfluence* influence : m_influences) {
+        if (influence == nullptr)
+            continue;
+        if (influence->ToXML(text))
+            doc.AddSubDoc(text, 0, 1);
+        else
+            result = 0;
+    }
+    doc.AddElem("ParticleType", m_particleType == GLOW_PARTICLE ? "GLOW_PARTICLE" : "DARK_PARTICLE", 0, 1);
+    doc.AddElem("TexturePath", m_strTexturePath, 0, 1);
+    doc.AddElem("ColorImagePath", m_strColorImagePath, 0, 1);
+    VEXA::VexaString number;
+    number.Format("%f", static_cast<double>(m_fParticleWidth));
+    doc.AddElem("ParticleWidth", number, 0, 1);
+    number.Format("%f", static_cast<double>(m_fParticleHeight));
+    doc.AddElem("ParticleHeight", number, 0, 1);
+    xml = doc.m_strDocText;
+    return result;
+}
+
+unsigned char ZrParticleSystem::FromXML(VEXA::VexaString& xml)
+{
+    ZrMarkup doc(xml);
+    if (!doc.FindElem("ParticleSystem"))
+        return 0;
+
+    if (doc.FindChildElem("Emitter")) {
+        doc.IntoElem();
+        if (doc.FindChildElem("EmitterType") && doc.GetChildData().Compare("CommonEmitter") == 0) {
+            ZrCommonEmitter* emitter = new ZrCommonEmitter();
+            VEXA::VexaString sub = doc.GetSubDoc();
+            if (!emitter->FromXML(sub)) {
+                delete emitter;
+                return 0;
+            }
+            emitter->SetParticleSystem(this);
+            SetEmitter(emitter);
+        }
+        doc.OutOfElem();
+    }
+
+    while (doc.FindChildElem("Influence")) {
+        doc.IntoElem();
+        if (doc.FindChildElem("InfluenceType")) {
+            if (ZrInfluence* influence = MakeInfluence(doc.GetChildData())) {
+                VEXA::VexaString sub = doc.GetSubDoc();
+                if (influence->FromXML(sub))
+                    m_influences.push_back(influence);
+                else
+                    delete influence;
+            }
+        }
+        doc.OutOfElem();
+    }
+
+    if (doc.FindChildElem("ParticleType"))
+        m_particleType = doc.GetChildData().Compare("GLOW_PARTICLE") == 0 ? GLOW_PARTICLE : DARK_PARTICLE;
+    if (doc.FindChildElem("TexturePath"))
+        SetTexturePath(doc.GetChildData());
+    if (doc.FindChildElem("ColorImagePath"))
+        m_strColorImagePath = doc.GetChildData();
+    if (doc.FindChildElem("ParticleWidth"))
+        m_fParticleWidth = static_cast<float>(std::atof(doc.GetChildData()));
+    if (doc.FindChildElem("ParticleHeight"))
+        m_fParticleHeight = static_cast<float>(std::atof(doc.GetChildData()));
+
+    if (m_pColorImage == nullptr && !m_strColorImagePath.IsEmpty())
+        m_pColorImage = LoadColorImage(m_strColorImagePath);
+    // A newly read emitter takes the system's image too, the one it already
+    // had included, so that its particles are coloured the same way.
+    if (m_pColorImage != nullptr) {
+        if (ZrCommonEmitter* common = AsCommon(m_pEmitter))
+            common->GetParticleTemplate()->SetColorImageData(m_pColorImage);
+    }
+    return 1;
+}
+
+// ---------------------------------------------------------------------------
+// Copy
+
+unsigned char ZrParticleSystem::Copy(const ZrParticleSystem& other)
+{
+    if (&other == this)
+        return 0;
+
+    m_particles.clear();
+    m_particles.insert(m_particles.end(), other.m_particles.begin(), other.m_particles.end());
+    // The old free list points into the replaced pool: rebuild it from the
+    // copied dead slots, in slot order.
+    m_freeList.clear();
+    for (ZrParticle& particle : m_particles) {
+        if (!particle.IsAlive())
+            m_freeList.push_back(&particle);
+    }
+
+    m_fParticleWidth = other.m_fParticleWidth;
+    m_fParticleHeight = other.m_fParticleHeight;
+    m_nDetailLevel = other.m_nDetailLevel;
+    m_particleType = other.m_particleType;
+    m_localCenter = other.m_localCenter;
+    m_localScale = other.m_localScale;
+    m_localRotate = other.m_localRotate;
+    m_bFrozen = other.m_bFrozen;
+    m_bAlive = other.m_bAlive;
+    m_strTexturePath = other.m_strTexturePath;
+    m_boundingBox = other.m_boundingBox;
+    m_strColorImagePath = other.m_strColorImagePath;
+    m_bTextureDirty = 1;
+
+    if (other.m_pColorImage != nullptr) {
+        ZrImageData* clone = other.m_pColorImage->Clone();
+        delete m_pColorImage;
+        m_pColorImage = clone;
+    }
+    // The copied particles carry the other system's image; they use this
+    // system's own from now on.
+    RepointParticles();
+
+    if (!other.m_influences.empty()) {
+        for (ZrInfluence*& influence : m_influences) {
+            delete influence;
+            influence = nullptr;
+        }
+        m_influences.clear();
+        for (const ZrInfluence* influence : other.m_influences) {
+            if (ZrInfluence* copy = ZrInfluence::Clone(influence))
+                m_influences.push_back(copy);
+        }
+    }
+
+    if (other.m_pEmitter == nullptr)
+        return 1;
+    delete m_pEmitter;
+    m_pEmitter = ZrEmitter::Clone(other.m_pEmitter);
+    if (m_pEmitter != nullptr) {
+        m_pEmitter->SetParticleSystem(this);
+        // The cloned template holds the other system's image (or none); it
+        // borrows this system's own.
+        if (ZrCommonEmitter* common = AsCommon(m_pEmitter))
+            common->GetParticleTemplate()->SetColorImageData(m_pColorImage);
+    }
+    return 1;
+}
+
+// ---------------------------------------------------------------------------
+// Forwarding to the emitter's parts
+
+void ZrParticleSystem::SetDirection(ZrVector3d direction)
+{
+    ZrCommonEmitter* common = AsCommon(m_pEmitter);
+    if (common != nullptr && common->GetShooter() != nullptr)
+        common->GetShooter()->SetDirection(direction);
+}
+
+void ZrParticleSystem::SetSeepRange(float start, float end)
+{
+    ZrCommonEmitter* common = AsCommon(m_pEmitter);
+    if (common != nullptr && common->GetShooter() != nullptr)
+        common->GetShooter()->SetSpeedRange(start, end);
+}
+
+void ZrParticleSystem::GetSpeedRange(float& start, float& end)
+{
+    ZrCommonEmitter* common = AsCommon(m_pEmitter);
+    if (common != nullptr && common->GetShooter() != nullptr)
+        common->GetShooter()->GetSpeedRange(start, end);
+}
+
+void ZrParticleSystem::SetCountPerSecond(int count)
+{
+    ZrCommonEmitter* common = AsCommon(m_pEmitter);
+    if (common != nullptr && common->GetCounter() != nullptr)
+        common->GetCounter()->SetCountPerSecond(count);
+}
+
+int ZrParticleSystem::GetCountPerSecond()
+{
+    ZrCommonEmitter* common = AsCommon(m_pEmitter);
+    if (common != nullptr && common->GetCounter() != nullptr)
+        return common->GetCounter()->GetCountPerSecond();
+    return 0;
+}
+
+unsigned char ZrParticleSystem::ResetCounter()
+{
+    ZrCommonEmitter* common = AsCommon(m_pEmitter);
+    if (common != nullptr && common->GetCounter() != nullptr)
+        return common->GetCounter()->Reset();
+    return 0;
+}
+
+void ZrParticleSystem::SetRegion(const VEXA::VexaArray<VEXA::VexaPoint2D>& points, VEXA::VexaPoint2D centre)
+{
+    ZrCommonEmitter* common = AsCommon(m_pEmitter);
+    if (common != nullptr && common->GetPlacer() != nullptr)
+        common->GetPlacer()->SetRegion(points, centre);
+}
+
+void ZrParticleSystem::SetLifeTime(int milliseconds)
+{
+    ZrCommonEmitter* common = AsCommon(m_pEmitter);
+    if (common != nullptr && milliseconds > 0)
+        common->GetParticleTemplate()->SetLifeTime(milliseconds);
+}
+
+int ZrParticleSystem::GetLifeTime()
+{
+    ZrCommonEmitter* common = AsCommon(m_pEmitter);
+    return common != nullptr ? common->GetParticleTemplate()->GetLifeTime() : 0;
+}
+
+void ZrParticleSystem::SetColorRangeStart(ZrVector4d color)
+{
+    if (ZrCommonEmitter* common = AsCommon(m_pEmitter))
+        common->GetParticleTemplate()->SetColorRangeStart(color);
+}
+
+void ZrParticleSystem::SetColorRangeEnd(ZrVector4d color)
+{
+    if (ZrCommonEmitter* common = AsCommon(m_pEmitter))
+        common->GetParticleTemplate()->SetColorRangeEnd(color);
+}
+
+ZrVector4d ZrParticleSystem::GetColorRangeStart()
+{
+    ZrCommonEmitter* common = AsCommon(m_pEmitter);
+    return common != nullptr ? common->GetParticleTemplate()->GetColorRangeStart() : ZrVector4d();
+}
+
+ZrVector4d ZrParticleSystem::GetColorRangeEnd()
+{
+    ZrCommonEmitter* common = AsCommon(m_pEmitter);
+    return common != nullptr ? common->GetParticleTemplate()->GetColorRangeEnd() : ZrVector4d();
+}
+
+// ---------------------------------------------------------------------------
+// Forwarding to the acceleration influences
+
+void ZrParticleSystem::SetAccelDirection(ZrVector3d direction)
+{
+    for (ZrInfluence* influence : m_influences) {
+        if (ZrAccelInfluence* accel = AsAccel(influence))
+            accel->SetAccelDirection(direction);
+    }
+}
+
+void ZrParticleSystem::GetAccelDirection(ZrVector3d& direction)
+{
+    for (ZrInfluence* influence : m_influences) {
+        if (ZrAccelInfluence* accel = AsAccel(influence))
+            accel->GetAccelDirection(direction);
+    }
+}
+
+void ZrParticleSystem::SetAccelSize(float size)
+{
+    for (ZrInfluence* influence : m_influences) {
+        if (ZrAccelInfluence* accel = AsAccel(influence))
+            accel->SetAccelSize(size);
+    }
+}
+
+void ZrParticleSystem::GetAccelSize(float& size)
+{
+    for (ZrInfluence* influence : m_influences) {
+        if (ZrAccelInfluence* accel = AsAccel(influence))
+            accel->GetAccelSize(size);
+    }
+}
+
+} // namespace ZRC
