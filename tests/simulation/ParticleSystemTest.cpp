@@ -1,6 +1,5 @@
 #include "NbTestSupport.h"
 #include "ZrAccelInfluence.h"
-#include "ZrCommon3D.h"
 #include "ZrCommonEmitter.h"
 #include "ZrEmitter.h"
 #include "ZrInfluence.h"
@@ -468,20 +467,15 @@ TEST(ParticleSystemForwarding, AccelerationInfluencesOnly)
 
 class ColorImage : public ::testing::Test {
 protected:
-    void SetUp() override { ZrCommon3D::ms_strSceneResFoloderPath = m_dir.Folder().c_str(); }
-    void TearDown() override { ZrCommon3D::ms_strSceneResFoloderPath = ""; }
-
     // A ramp from red to blue, R, G, B, A bytes per pixel.
     static std::string Ramp(unsigned char alpha)
     {
         return nbtest::PngBytes(2, 1, {255, 0, 0, alpha, 0, 0, 255, alpha});
     }
-    void Container(const std::vector<nbtest::ZipEntry>& entries)
-    {
-        nbtest::WriteZip(m_dir.Folder() + "./particle/particle.sc", entries);
-    }
+    void Container(const std::vector<nbtest::ZipEntry>& entries) { m_scene.Container(entries); }
 
-    nbtest::TempDir m_dir;
+    nbtest::SceneFolder m_scene;
+    const nbtest::TempDir& m_dir = m_scene.Dir();
 };
 
 TEST_F(ColorImage, FileImageIsRgbaAndColoursTheParticles)

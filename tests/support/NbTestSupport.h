@@ -2,6 +2,8 @@
 // containers written with libzip, and small PNG images.
 #pragma once
 
+#include "ZrCommon3D.h"
+
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 #include <zip.h>
@@ -79,6 +81,25 @@ inline void WriteZip(const std::string& path, const std::vector<ZipEntry>& entri
     }
     ASSERT_EQ(zip_close(za), 0);
 }
+
+// A temporary scene-resource folder set for the running test, with the
+// resource container written where the library looks for it.
+class SceneFolder {
+public:
+    SceneFolder() { ZRC::ZrCommon3D::ms_strSceneResFoloderPath = m_dir.Folder().c_str(); }
+    ~SceneFolder() { ZRC::ZrCommon3D::ms_strSceneResFoloderPath = ""; }
+    SceneFolder(const SceneFolder&) = delete;
+    SceneFolder& operator=(const SceneFolder&) = delete;
+
+    void Container(const std::vector<ZipEntry>& entries) const
+    {
+        WriteZip(m_dir.Folder() + "./particle/particle.sc", entries);
+    }
+    const TempDir& Dir() const { return m_dir; }
+
+private:
+    TempDir m_dir;
+};
 
 inline void AppendBytes(void* context, void* data, int size)
 {
