@@ -11,7 +11,9 @@ namespace ZRC {
 class ZrParticleSystem;
 class ZrMarkup;
 
-enum ZrParticleEffectType {
+// Fixed to int so that any value the factory is given is a valid value of
+// the type (the factory does not check it).
+enum ZrParticleEffectType : int {
     NoneEffect = 0,
     FireEffect = 1,
     SmokeEffect = 2,

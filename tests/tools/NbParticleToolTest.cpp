@@ -26,7 +26,9 @@ std::string Slurp(const std::string& path)
 
 Result RunTool(const std::string& args)
 {
-    const std::string errFile = std::string(NBPS_BINARY_DIR) + "/tool-test-stderr.txt";
+    // One file per test: ctest runs the tests of this file in parallel.
+    const std::string errFile = std::string(NBPS_BINARY_DIR) + "/tool-test-stderr-" +
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
     const std::string cmd = std::string(NBPARTICLE_EXE) + " " + args + " 2>" + errFile;
     Result r;
     FILE* p = popen(cmd.c_str(), "r");
