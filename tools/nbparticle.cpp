@@ -6,6 +6,7 @@
 #include <stb_image_write.h>
 #include <zip.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cmath>
@@ -206,9 +207,16 @@ public:
     bool Open(const std::string& path, int w, int h)
     {
         int err = 0;
-        m_gif = EGifOpenFileName(path.c_str(), false, &err);
-        if (!m_gif)
+        // Opened here rather than by the encoder so that the file gets the
+        // usual permissions (the encoder would create it readable by us only).
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (fd < 0)
             return false;
+        m_gif = EGifOpenFileHandle(fd, &err);
+        if (!m_gif) {
+            ::close(fd);
+            return false;
+        }
         EGifSetGifVersion(m_gif, true);
         m_w = w;
         m_h = h;
