@@ -1,6 +1,7 @@
 #include "ZrPlacer.h"
 
 #include "ZrBoxPlacer.h"
+#include "ZrDocumentValues.h"
 #include "ZrMarkup.h"
 #include "ZrPointPlacer.h"
 #include "ZrPolygonPlacer.h"
@@ -24,13 +25,6 @@ ZrPlacer* CloneAs(const ZrPlacer* source)
     T* copy = new T();
     copy->Copy(*typed);
     return copy;
-}
-
-VEXA::VexaString FormatNumber(double value)
-{
-    VEXA::VexaString text;
-    text.Format("%f", value);
-    return text;
 }
 
 } // namespace
@@ -71,16 +65,7 @@ unsigned char ZrPlacer::ReadPlacerDocument(VEXA::VexaString& text, const char* t
         return 0;
     if (doc.FindChildElem("PlacerType") && doc.GetChildData().Compare(tag) != 0)
         return 0;
-    if (doc.FindChildElem("Position")) {
-        doc.IntoElem();
-        if (doc.FindChildElem("Position:X"))
-            position.x = std::atof(doc.GetChildData());
-        if (doc.FindChildElem("Position:Y"))
-            position.y = std::atof(doc.GetChildData());
-        if (doc.FindChildElem("Position:Z"))
-            position.z = std::atof(doc.GetChildData());
-        doc.OutOfElem();
-    }
+    ZrDocumentValues::ReadVector(doc, "Position", position);
     for (int i = 0; i < fieldCount; ++i) {
         if (!doc.FindChildElem(fields[i].name))
             continue;
@@ -99,19 +84,14 @@ unsigned char ZrPlacer::WritePlacerDocument(VEXA::VexaString& text, const char* 
     ZrMarkup doc;
     doc.AddElem("Placer", nullptr, 0, 0);
     doc.AddElem("PlacerType", tag, 0, 1);
-    doc.AddElem("Position", nullptr, 0, 1);
-    doc.IntoElem();
-    doc.AddElem("Position:X", FormatNumber(position.x), 0, 1);
-    doc.AddElem("Position:Y", FormatNumber(position.y), 0, 1);
-    doc.AddElem("Position:Z", FormatNumber(position.z), 0, 1);
-    doc.OutOfElem();
+    ZrDocumentValues::AddVector(doc, "Position", position);
     for (int i = 0; i < fieldCount; ++i) {
         double value = 0.0;
         if (fields[i].doubleValue != nullptr)
             value = *fields[i].doubleValue;
         else if (fields[i].floatValue != nullptr)
             value = static_cast<double>(*fields[i].floatValue);
-        doc.AddElem(fields[i].name, FormatNumber(value), 0, 1);
+        doc.AddElem(fields[i].name, ZrDocumentValues::FormatNumber(value), 0, 1);
     }
     text = doc.m_strDocText;
     return 1;

@@ -1,5 +1,6 @@
 #include "ZrAccelInfluence.h"
 
+#include "ZrDocumentValues.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 #include "ZrParticleSystem.h"
@@ -72,14 +73,8 @@ unsigned char ZrAccelInfluence::FromXML(VEXA::VexaString& xml)
         return 0;
     if (doc.FindChildElem("Accel")) {
         doc.IntoElem();
-        if (doc.FindChildElem("AccelDirection:X"))
-            m_direction.x = std::atof(doc.GetChildData());
-        if (doc.FindChildElem("AccelDirection:Y"))
-            m_direction.y = std::atof(doc.GetChildData());
-        if (doc.FindChildElem("AccelDirection:Z"))
-            m_direction.z = std::atof(doc.GetChildData());
-        if (doc.FindChildElem("AccelSize"))
-            m_fSize = static_cast<float>(std::atof(doc.GetChildData()));
+        ZrDocumentValues::ReadComponents(doc, "AccelDirection", m_direction);
+        ZrDocumentValues::ReadNumber(doc, "AccelSize", m_fSize);
         doc.OutOfElem();
     }
     return 1;
@@ -92,15 +87,8 @@ unsigned char ZrAccelInfluence::ToXML(VEXA::VexaString& xml)
     doc.AddElem("InfluenceType", "AccelInfluence", 0, 1);
     doc.AddElem("Accel", nullptr, 0, 1);
     doc.IntoElem();
-    VEXA::VexaString number;
-    number.Format("%f", m_direction.x);
-    doc.AddElem("AccelDirection:X", number, 0, 1);
-    number.Format("%f", m_direction.y);
-    doc.AddElem("AccelDirection:Y", number, 0, 1);
-    number.Format("%f", m_direction.z);
-    doc.AddElem("AccelDirection:Z", number, 0, 1);
-    number.Format("%f", static_cast<double>(m_fSize));
-    doc.AddElem("AccelSize", number, 0, 1);
+    ZrDocumentValues::AddComponents(doc, "AccelDirection", m_direction);
+    ZrDocumentValues::AddNumber(doc, "AccelSize", static_cast<double>(m_fSize));
     doc.OutOfElem();
     xml = doc.m_strDocText;
     return 1;

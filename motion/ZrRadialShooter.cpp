@@ -1,5 +1,6 @@
 #include "ZrRadialShooter.h"
 
+#include "ZrDocumentValues.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 
@@ -7,31 +8,6 @@
 #include <cstdlib>
 
 namespace ZRC {
-
-namespace {
-
-// One of 100 evenly spaced values from start up to start + 0.99 * (end - start).
-float DrawInRange(float start, float end)
-{
-    const int r = std::rand() % 100;
-    const float span = end - start;
-    return static_cast<float>(r * static_cast<double>(0.01f) * span + start);
-}
-
-void AddNumber(ZrMarkup& doc, const char* name, double value)
-{
-    VEXA::VexaString text;
-    text.Format("%f", value);
-    doc.AddElem(name, text, 0, 1);
-}
-
-void ReadNumber(ZrMarkup& doc, const char* name, float& field)
-{
-    if (doc.FindChildElem(name))
-        field = static_cast<float>(std::atof(doc.GetChildData()));
-}
-
-} // namespace
 
 ZrRadialShooter::ZrRadialShooter()
     : m_fThetaStart(0.0f), m_fThetaEnd(45.0f), m_fPhiStart(0.0f), m_fPhiEnd(360.0f)
@@ -66,12 +42,12 @@ unsigned char ZrRadialShooter::FromXML(VEXA::VexaString& xml)
         return 0;
     if (doc.FindChildElem("ShooterType") && doc.GetChildData().Compare("RadialShooter") != 0)
         return 0;
-    ReadNumber(doc, "SpeedRangeStart", m_fSpeedStart);
-    ReadNumber(doc, "SpeedRangeEnd", m_fSpeedEnd);
-    ReadNumber(doc, "ThetaRangeStart", m_fThetaStart);
-    ReadNumber(doc, "ThetaRangeEnd", m_fThetaEnd);
-    ReadNumber(doc, "PhiRangeStart", m_fPhiStart);
-    ReadNumber(doc, "PhiRangeEnd", m_fPhiEnd);
+    ZrDocumentValues::ReadNumber(doc, "SpeedRangeStart", m_fSpeedStart);
+    ZrDocumentValues::ReadNumber(doc, "SpeedRangeEnd", m_fSpeedEnd);
+    ZrDocumentValues::ReadNumber(doc, "ThetaRangeStart", m_fThetaStart);
+    ZrDocumentValues::ReadNumber(doc, "ThetaRangeEnd", m_fThetaEnd);
+    ZrDocumentValues::ReadNumber(doc, "PhiRangeStart", m_fPhiStart);
+    ZrDocumentValues::ReadNumber(doc, "PhiRangeEnd", m_fPhiEnd);
     return 1;
 }
 
@@ -80,12 +56,12 @@ unsigned char ZrRadialShooter::ToXML(VEXA::VexaString& xml)
     ZrMarkup doc;
     doc.AddElem("Shooter", nullptr, 0, 0);
     doc.AddElem("ShooterType", "RadialShooter", 0, 1);
-    AddNumber(doc, "SpeedRangeStart", m_fSpeedStart);
-    AddNumber(doc, "SpeedRangeEnd", m_fSpeedEnd);
-    AddNumber(doc, "ThetaRangeStart", m_fThetaStart);
-    AddNumber(doc, "ThetaRangeEnd", m_fThetaEnd);
-    AddNumber(doc, "PhiRangeStart", m_fPhiStart);
-    AddNumber(doc, "PhiRangeEnd", m_fPhiEnd);
+    ZrDocumentValues::AddNumber(doc, "SpeedRangeStart", m_fSpeedStart);
+    ZrDocumentValues::AddNumber(doc, "SpeedRangeEnd", m_fSpeedEnd);
+    ZrDocumentValues::AddNumber(doc, "ThetaRangeStart", m_fThetaStart);
+    ZrDocumentValues::AddNumber(doc, "ThetaRangeEnd", m_fThetaEnd);
+    ZrDocumentValues::AddNumber(doc, "PhiRangeStart", m_fPhiStart);
+    ZrDocumentValues::AddNumber(doc, "PhiRangeEnd", m_fPhiEnd);
     xml = doc.m_strDocText;
     return 1;
 }

@@ -1,5 +1,6 @@
 #include "ZrRandomWind.h"
 
+#include "ZrDocumentValues.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 #include "ZrParticleSystem.h"
@@ -19,18 +20,7 @@ float DrawInRange(float start, float end)
     return static_cast<float>(r * 0.0010000000474974513 * span + start);
 }
 
-void AddNumber(ZrMarkup& doc, const char* name, double value)
-{
-    VEXA::VexaString text;
-    text.Format("%f", value);
-    doc.AddElem(name, text, 0, 1);
-}
 
-void ReadNumber(ZrMarkup& doc, const char* name, float& field)
-{
-    if (doc.FindChildElem(name))
-        field = static_cast<float>(std::atof(doc.GetChildData()));
-}
 
 } // namespace
 
@@ -100,16 +90,15 @@ unsigned char ZrRandomWind::FromXML(VEXA::VexaString& xml)
         return 0;
     if (doc.FindChildElem("InfluenceType") && doc.GetChildData().Compare("RandomWind") != 0)
         return 0;
-    ReadNumber(doc, "SpeedStart", m_fSpeedStart);
-    ReadNumber(doc, "SpeedEnd", m_fSpeedEnd);
-    ReadNumber(doc, "ThetaStart", m_fThetaStart);
-    ReadNumber(doc, "ThetaEnd", m_fThetaEnd);
-    ReadNumber(doc, "PhiStart", m_fPhiStart);
-    ReadNumber(doc, "PhiEnd", m_fPhiEnd);
-    ReadNumber(doc, "VisCosity", m_fViscosity);
-    ReadNumber(doc, "Density", m_fDensity);
-    if (doc.FindChildElem("PowerTime"))
-        m_dPowerTime = std::atof(doc.GetChildData());
+    ZrDocumentValues::ReadNumber(doc, "SpeedStart", m_fSpeedStart);
+    ZrDocumentValues::ReadNumber(doc, "SpeedEnd", m_fSpeedEnd);
+    ZrDocumentValues::ReadNumber(doc, "ThetaStart", m_fThetaStart);
+    ZrDocumentValues::ReadNumber(doc, "ThetaEnd", m_fThetaEnd);
+    ZrDocumentValues::ReadNumber(doc, "PhiStart", m_fPhiStart);
+    ZrDocumentValues::ReadNumber(doc, "PhiEnd", m_fPhiEnd);
+    ZrDocumentValues::ReadNumber(doc, "VisCosity", m_fViscosity);
+    ZrDocumentValues::ReadNumber(doc, "Density", m_fDensity);
+    ZrDocumentValues::ReadNumber(doc, "PowerTime", m_dPowerTime);
     return 1;
 }
 
@@ -118,15 +107,15 @@ unsigned char ZrRandomWind::ToXML(VEXA::VexaString& xml)
     ZrMarkup doc;
     doc.AddElem("Influence", nullptr, 0, 0);
     doc.AddElem("InfluenceType", "RandomWind", 0, 1);
-    AddNumber(doc, "SpeedStart", m_fSpeedStart);
-    AddNumber(doc, "SpeedEnd", m_fSpeedEnd);
-    AddNumber(doc, "ThetaStart", m_fThetaStart);
-    AddNumber(doc, "ThetaEnd", m_fThetaEnd);
-    AddNumber(doc, "PhiStart", m_fPhiStart);
-    AddNumber(doc, "PhiEnd", m_fPhiEnd);
-    AddNumber(doc, "VisCosity", m_fViscosity);
-    AddNumber(doc, "Density", m_fDensity);
-    AddNumber(doc, "PowerTime", m_dPowerTime);
+    ZrDocumentValues::AddNumber(doc, "SpeedStart", m_fSpeedStart);
+    ZrDocumentValues::AddNumber(doc, "SpeedEnd", m_fSpeedEnd);
+    ZrDocumentValues::AddNumber(doc, "ThetaStart", m_fThetaStart);
+    ZrDocumentValues::AddNumber(doc, "ThetaEnd", m_fThetaEnd);
+    ZrDocumentValues::AddNumber(doc, "PhiStart", m_fPhiStart);
+    ZrDocumentValues::AddNumber(doc, "PhiEnd", m_fPhiEnd);
+    ZrDocumentValues::AddNumber(doc, "VisCosity", m_fViscosity);
+    ZrDocumentValues::AddNumber(doc, "Density", m_fDensity);
+    ZrDocumentValues::AddNumber(doc, "PowerTime", m_dPowerTime);
     xml = doc.m_strDocText;
     return 1;
 }

@@ -3,6 +3,8 @@
 #include "ZrRadialShooter.h"
 #include "ZrSingleShooter.h"
 
+#include <cstdlib>
+
 namespace ZRC {
 
 ZrShooter::ZrShooter() : m_fSpeedStart(1.0f), m_fSpeedEnd(2.0f) {}
@@ -12,6 +14,13 @@ ZrShooter::~ZrShooter() = default;
 int ZrShooter::GetType() const { return 0; }
 
 void ZrShooter::SetDirection(ZrVector3d /*direction*/) {}
+
+float ZrShooter::DrawInRange(float start, float end)
+{
+    const int r = std::rand() % 100;
+    const float span = end - start;
+    return static_cast<float>(r * static_cast<double>(0.01f) * span + start);
+}
 
 ZrShooter* ZrShooter::Clone(const ZrShooter* src)
 {

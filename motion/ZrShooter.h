@@ -27,6 +27,10 @@ protected:
     ZrShooter(const ZrShooter&) = default;
     ZrShooter& operator=(const ZrShooter&) = default;
 
+    // One of 100 evenly spaced values from start up to start + 0.99 * (end - start):
+    // one rand() % 100 times the single-precision 0.01.
+    static float DrawInRange(float start, float end);
+
     float m_fSpeedStart;
     float m_fSpeedEnd;
 };

@@ -1,30 +1,12 @@
 #include "ZrSingleShooter.h"
 
+#include "ZrDocumentValues.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 
 #include <cstdlib>
 
 namespace ZRC {
-
-namespace {
-
-// One of 100 evenly spaced values from start up to start + 0.99 * (end - start).
-float DrawInRange(float start, float end)
-{
-    const int r = std::rand() % 100;
-    const float span = end - start;
-    return static_cast<float>(r * static_cast<double>(0.01f) * span + start);
-}
-
-void AddNumber(ZrMarkup& doc, const char* name, double value)
-{
-    VEXA::VexaString text;
-    text.Format("%f", value);
-    doc.AddElem(name, text, 0, 1);
-}
-
-} // namespace
 
 ZrSingleShooter::ZrSingleShooter() : m_direction(1.0, 1.0, 1.0) {}
 
@@ -49,20 +31,9 @@ unsigned char ZrSingleShooter::FromXML(VEXA::VexaString& xml)
         return 0;
     if (doc.FindChildElem("ShooterType") && doc.GetChildData().Compare("SingleShooter") != 0)
         return 0;
-    if (doc.FindChildElem("SpeedRangeStart"))
-        m_fSpeedStart = static_cast<float>(std::atof(doc.GetChildData()));
-    if (doc.FindChildElem("SpeedRangeEnd"))
-        m_fSpeedEnd = static_cast<float>(std::atof(doc.GetChildData()));
-    if (doc.FindChildElem("Direction")) {
-        doc.IntoElem();
-        if (doc.FindChildElem("Direction:X"))
-            m_direction.x = std::atof(doc.GetChildData());
-        if (doc.FindChildElem("Direction:Y"))
-            m_direction.y = std::atof(doc.GetChildData());
-        if (doc.FindChildElem("Direction:Z"))
-            m_direction.z = std::atof(doc.GetChildData());
-        doc.OutOfElem();
-    }
+    ZrDocumentValues::ReadNumber(doc, "SpeedRangeStart", m_fSpeedStart);
+    ZrDocumentValues::ReadNumber(doc, "SpeedRangeEnd", m_fSpeedEnd);
+    ZrDocumentValues::ReadVector(doc, "Direction", m_direction);
     return 1;
 }
 
@@ -71,14 +42,9 @@ unsigned char ZrSingleShooter::ToXML(VEXA::VexaString& xml)
     ZrMarkup doc;
     doc.AddElem("Shooter", nullptr, 0, 0);
     doc.AddElem("ShooterType", "SingleShooter", 0, 1);
-    AddNumber(doc, "SpeedRangeStart", m_fSpeedStart);
-    AddNumber(doc, "SpeedRangeEnd", m_fSpeedEnd);
-    doc.AddElem("Direction", nullptr, 0, 1);
-    doc.IntoElem();
-    AddNumber(doc, "Direction:X", m_direction.x);
-    AddNumber(doc, "Direction:Y", m_direction.y);
-    AddNumber(doc, "Direction:Z", m_direction.z);
-    doc.OutOfElem();
+    ZrDocumentValues::AddNumber(doc, "SpeedRangeStart", m_fSpeedStart);
+    ZrDocumentValues::AddNumber(doc, "SpeedRangeEnd", m_fSpeedEnd);
+    ZrDocumentValues::AddVector(doc, "Direction", m_direction);
     xml = doc.m_strDocText;
     return 1;
 }

@@ -1,5 +1,6 @@
 #include "ZrWindInfluence.h"
 
+#include "ZrDocumentValues.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 #include "ZrParticleSystem.h"
@@ -7,23 +8,6 @@
 #include <cstdlib>
 
 namespace ZRC {
-
-namespace {
-
-void AddNumber(ZrMarkup& doc, const char* name, double value)
-{
-    VEXA::VexaString text;
-    text.Format("%f", value);
-    doc.AddElem(name, text, 0, 1);
-}
-
-void ReadNumber(ZrMarkup& doc, const char* name, float& field)
-{
-    if (doc.FindChildElem(name))
-        field = static_cast<float>(std::atof(doc.GetChildData()));
-}
-
-} // namespace
 
 ZrWindInfluence::ZrWindInfluence()
     : m_windVelocity(1.0, 0.0, 0.0), m_fSpeed(1.0f), m_fTheta(90.0f), m_fPhi(0.0f),
@@ -72,21 +56,12 @@ unsigned char ZrWindInfluence::FromXML(VEXA::VexaString& xml)
         return 0;
     if (doc.FindChildElem("InfluenceType") && doc.GetChildData().Compare("WindInfluence") != 0)
         return 0;
-    if (doc.FindChildElem("WindVelocity")) {
-        doc.IntoElem();
-        if (doc.FindChildElem("WindVelocity:X"))
-            m_windVelocity.x = std::atof(doc.GetChildData());
-        if (doc.FindChildElem("WindVelocity:Y"))
-            m_windVelocity.y = std::atof(doc.GetChildData());
-        if (doc.FindChildElem("WindVelocity:Z"))
-            m_windVelocity.z = std::atof(doc.GetChildData());
-        doc.OutOfElem();
-    }
-    ReadNumber(doc, "Speed", m_fSpeed);
-    ReadNumber(doc, "Theta", m_fTheta);
-    ReadNumber(doc, "Phi", m_fPhi);
-    ReadNumber(doc, "VisCosity", m_fViscosity);
-    ReadNumber(doc, "Density", m_fDensity);
+    ZrDocumentValues::ReadVector(doc, "WindVelocity", m_windVelocity);
+    ZrDocumentValues::ReadNumber(doc, "Speed", m_fSpeed);
+    ZrDocumentValues::ReadNumber(doc, "Theta", m_fTheta);
+    ZrDocumentValues::ReadNumber(doc, "Phi", m_fPhi);
+    ZrDocumentValues::ReadNumber(doc, "VisCosity", m_fViscosity);
+    ZrDocumentValues::ReadNumber(doc, "Density", m_fDensity);
     return 1;
 }
 
@@ -95,17 +70,12 @@ unsigned char ZrWindInfluence::ToXML(VEXA::VexaString& xml)
     ZrMarkup doc;
     doc.AddElem("Influence", nullptr, 0, 0);
     doc.AddElem("InfluenceType", "WindInfluence", 0, 1);
-    doc.AddElem("WindVelocity", nullptr, 0, 1);
-    doc.IntoElem();
-    AddNumber(doc, "WindVelocity:X", m_windVelocity.x);
-    AddNumber(doc, "WindVelocity:Y", m_windVelocity.y);
-    AddNumber(doc, "WindVelocity:Z", m_windVelocity.z);
-    doc.OutOfElem();
-    AddNumber(doc, "Speed", m_fSpeed);
-    AddNumber(doc, "Theta", m_fTheta);
-    AddNumber(doc, "Phi", m_fPhi);
-    AddNumber(doc, "VisCosity", m_fViscosity);
-    AddNumber(doc, "Density", m_fDensity);
+    ZrDocumentValues::AddVector(doc, "WindVelocity", m_windVelocity);
+    ZrDocumentValues::AddNumber(doc, "Speed", m_fSpeed);
+    ZrDocumentValues::AddNumber(doc, "Theta", m_fTheta);
+    ZrDocumentValues::AddNumber(doc, "Phi", m_fPhi);
+    ZrDocumentValues::AddNumber(doc, "VisCosity", m_fViscosity);
+    ZrDocumentValues::AddNumber(doc, "Density", m_fDensity);
     xml = doc.m_strDocText;
     return 1;
 }

@@ -1,5 +1,6 @@
 #include "ZrParticle.h"
 
+#include "ZrDocumentValues.h"
 #include "ZrMarkup.h"
 
 #include <cmath>
@@ -12,50 +13,6 @@ namespace {
 // Single-precision 0.01 and 1/255, widened to double.
 const double kHundredth = static_cast<double>(0.01f);
 const double kByteScale = static_cast<double>(1.0f / 255.0f);
-
-void AddNumber(ZrMarkup& doc, const char* name, double value)
-{
-    VEXA::VexaString text;
-    text.Format("%f", value);
-    doc.AddElem(name, text, 0, 1);
-}
-
-void AddColor(ZrMarkup& doc, const char* name, const ZrVector4d& color)
-{
-    VEXA::VexaString prefix(name);
-    doc.AddElem(name, nullptr, 0, 1);
-    doc.IntoElem();
-    AddNumber(doc, prefix + ":R", color.x);
-    AddNumber(doc, prefix + ":G", color.y);
-    AddNumber(doc, prefix + ":B", color.z);
-    AddNumber(doc, prefix + ":A", color.w);
-    doc.OutOfElem();
-}
-
-void ReadFloat(ZrMarkup& doc, const char* name, float& field)
-{
-    if (doc.FindChildElem(name))
-        field = static_cast<float>(atof(doc.GetChildData()));
-}
-
-void ReadDouble(ZrMarkup& doc, const char* name, double& field)
-{
-    if (doc.FindChildElem(name))
-        field = atof(doc.GetChildData());
-}
-
-void ReadColor(ZrMarkup& doc, const char* name, ZrVector4d& color)
-{
-    if (!doc.FindChildElem(name))
-        return;
-    VEXA::VexaString prefix(name);
-    doc.IntoElem();
-    ReadDouble(doc, prefix + ":R", color.x);
-    ReadDouble(doc, prefix + ":G", color.y);
-    ReadDouble(doc, prefix + ":B", color.z);
-    ReadDouble(doc, prefix + ":A", color.w);
-    doc.OutOfElem();
-}
 
 } // namespace
 
@@ -230,16 +187,16 @@ unsigned char ZrParticle::FromXML(VEXA::VexaString& text)
     ZrMarkup doc(text);
     if (!doc.FindElem("ParticleTemple"))
         return 0;
-    ReadFloat(doc, "SizeRangeStart", m_fSizeStart);
-    ReadFloat(doc, "SizeRangeEnd", m_fSizeEnd);
-    ReadFloat(doc, "AlphaRangeStart", m_fAlphaStart);
-    ReadFloat(doc, "AlphaRangeEnd", m_fAlphaEnd);
-    ReadColor(doc, "ColorRangeStart", m_colorStart);
-    ReadColor(doc, "ColorRangeEnd", m_colorEnd);
-    ReadFloat(doc, "LifeTime", m_fLifeTime);
-    ReadFloat(doc, "Radius", m_fRadius);
+    ZrDocumentValues::ReadNumber(doc, "SizeRangeStart", m_fSizeStart);
+    ZrDocumentValues::ReadNumber(doc, "SizeRangeEnd", m_fSizeEnd);
+    ZrDocumentValues::ReadNumber(doc, "AlphaRangeStart", m_fAlphaStart);
+    ZrDocumentValues::ReadNumber(doc, "AlphaRangeEnd", m_fAlphaEnd);
+    ZrDocumentValues::ReadColor(doc, "ColorRangeStart", m_colorStart);
+    ZrDocumentValues::ReadColor(doc, "ColorRangeEnd", m_colorEnd);
+    ZrDocumentValues::ReadNumber(doc, "LifeTime", m_fLifeTime);
+    ZrDocumentValues::ReadNumber(doc, "Radius", m_fRadius);
     // The inverse mass is only recomputed by SetMass.
-    ReadFloat(doc, "Mass", m_fMass);
+    ZrDocumentValues::ReadNumber(doc, "Mass", m_fMass);
     return 1;
 }
 
@@ -247,15 +204,15 @@ unsigned char ZrParticle::ToXML(VEXA::VexaString& text)
 {
     ZrMarkup doc;
     doc.AddElem("ParticleTemple", nullptr, 0, 0);
-    AddNumber(doc, "SizeRangeStart", static_cast<double>(m_fSizeStart));
-    AddNumber(doc, "SizeRangeEnd", static_cast<double>(m_fSizeEnd));
-    AddNumber(doc, "AlphaRangeStart", static_cast<double>(m_fAlphaStart));
-    AddNumber(doc, "AlphaRangeEnd", static_cast<double>(m_fAlphaEnd));
-    AddColor(doc, "ColorRangeStart", m_colorStart);
-    AddColor(doc, "ColorRangeEnd", m_colorEnd);
-    AddNumber(doc, "LifeTime", static_cast<double>(m_fLifeTime));
-    AddNumber(doc, "Radius", static_cast<double>(m_fRadius));
-    AddNumber(doc, "Mass", static_cast<double>(m_fMass));
+    ZrDocumentValues::AddNumber(doc, "SizeRangeStart", static_cast<double>(m_fSizeStart));
+    ZrDocumentValues::AddNumber(doc, "SizeRangeEnd", static_cast<double>(m_fSizeEnd));
+    ZrDocumentValues::AddNumber(doc, "AlphaRangeStart", static_cast<double>(m_fAlphaStart));
+    ZrDocumentValues::AddNumber(doc, "AlphaRangeEnd", static_cast<double>(m_fAlphaEnd));
+    ZrDocumentValues::AddColor(doc, "ColorRangeStart", m_colorStart);
+    ZrDocumentValues::AddColor(doc, "ColorRangeEnd", m_colorEnd);
+    ZrDocumentValues::AddNumber(doc, "LifeTime", static_cast<double>(m_fLifeTime));
+    ZrDocumentValues::AddNumber(doc, "Radius", static_cast<double>(m_fRadius));
+    ZrDocumentValues::AddNumber(doc, "Mass", static_cast<double>(m_fMass));
     text = doc.m_strDocText;
     return 1;
 }

@@ -13,6 +13,7 @@
 #include "ZrImageOperator.h"
 #include "ZrImgToolkit.h"
 #include "ZrInfluence.h"
+#include "ZrDocumentValues.h"
 #include "ZrMarkup.h"
 #include "ZrParticleResource.h"
 #include "ZrPlacer.h"
@@ -291,11 +292,8 @@ unsigned char ZrParticleSystem::ToXML(VEXA::VexaString& xml)
     doc.AddElem("ParticleType", m_particleType == GLOW_PARTICLE ? "GLOW_PARTICLE" : "DARK_PARTICLE", 0, 1);
     doc.AddElem("TexturePath", m_strTexturePath, 0, 1);
     doc.AddElem("ColorImagePath", m_strColorImagePath, 0, 1);
-    VEXA::VexaString number;
-    number.Format("%f", static_cast<double>(m_fParticleWidth));
-    doc.AddElem("ParticleWidth", number, 0, 1);
-    number.Format("%f", static_cast<double>(m_fParticleHeight));
-    doc.AddElem("ParticleHeight", number, 0, 1);
+    ZrDocumentValues::AddNumber(doc, "ParticleWidth", static_cast<double>(m_fParticleWidth));
+    ZrDocumentValues::AddNumber(doc, "ParticleHeight", static_cast<double>(m_fParticleHeight));
     xml = doc.m_strDocText;
     return result;
 }
@@ -341,10 +339,8 @@ unsigned char ZrParticleSystem::FromXML(VEXA::VexaString& xml)
         SetTexturePath(doc.GetChildData());
     if (doc.FindChildElem("ColorImagePath"))
         m_strColorImagePath = doc.GetChildData();
-    if (doc.FindChildElem("ParticleWidth"))
-        m_fParticleWidth = static_cast<float>(std::atof(doc.GetChildData()));
-    if (doc.FindChildElem("ParticleHeight"))
-        m_fParticleHeight = static_cast<float>(std::atof(doc.GetChildData()));
+    ZrDocumentValues::ReadNumber(doc, "ParticleWidth", m_fParticleWidth);
+    ZrDocumentValues::ReadNumber(doc, "ParticleHeight", m_fParticleHeight);
 
     if (m_pColorImage == nullptr && !m_strColorImagePath.IsEmpty())
         m_pColorImage = LoadColorImage(m_strColorImagePath);

@@ -1,0 +1,97 @@
+#include "ZrDocumentValues.h"
+
+#include "ZrMarkup.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace ZRC {
+
+namespace {
+
+std::string Name(const char* prefix, const char* suffix)
+{
+    return std::string(prefix) + suffix;
+}
+
+} // namespace
+
+VEXA::VexaString ZrDocumentValues::FormatNumber(double value)
+{
+    VEXA::VexaString text;
+    text.Format("%f", value);
+    return text;
+}
+
+void ZrDocumentValues::AddNumber(ZrMarkup& doc, const char* name, double value)
+{
+    doc.AddElem(name, FormatNumber(value), 0, 1);
+}
+
+void ZrDocumentValues::ReadNumber(ZrMarkup& doc, const char* name, float& field)
+{
+    if (doc.FindChildElem(name))
+        field = static_cast<float>(std::atof(doc.GetChildData()));
+}
+
+void ZrDocumentValues::ReadNumber(ZrMarkup& doc, const char* name, double& field)
+{
+    if (doc.FindChildElem(name))
+        field = std::atof(doc.GetChildData());
+}
+
+void ZrDocumentValues::AddComponents(ZrMarkup& doc, const char* prefix, const ZrVector3d& value)
+{
+    AddNumber(doc, Name(prefix, ":X").c_str(), value.x);
+    AddNumber(doc, Name(prefix, ":Y").c_str(), value.y);
+    AddNumber(doc, Name(prefix, ":Z").c_str(), value.z);
+}
+
+void ZrDocumentValues::ReadComponents(ZrMarkup& doc, const char* prefix, ZrVector3d& value)
+{
+    ReadNumber(doc, Name(prefix, ":X").c_str(), value.x);
+    ReadNumber(doc, Name(prefix, ":Y").c_str(), value.y);
+    ReadNumber(doc, Name(prefix, ":Z").c_str(), value.z);
+}
+
+void ZrDocumentValues::AddVector(ZrMarkup& doc, const char* name, const ZrVector3d& value)
+{
+    doc.AddElem(name, nullptr, 0, 1);
+    doc.IntoElem();
+    AddComponents(doc, name, value);
+    doc.OutOfElem();
+}
+
+void ZrDocumentValues::ReadVector(ZrMarkup& doc, const char* name, ZrVector3d& value)
+{
+    if (!doc.FindChildElem(name))
+        return;
+    doc.IntoElem();
+    ReadComponents(doc, name, value);
+    doc.OutOfElem();
+}
+
+void ZrDocumentValues::AddColor(ZrMarkup& doc, const char* name, const ZrVector4d& value)
+{
+    doc.AddElem(name, nullptr, 0, 1);
+    doc.IntoElem();
+    AddNumber(doc, Name(name, ":R").c_str(), value.x);
+    AddNumber(doc, Name(name, ":G").c_str(), value.y);
+    AddNumber(doc, Name(name, ":B").c_str(), value.z);
+    AddNumber(doc, Name(name, ":A").c_str(), value.w);
+    doc.OutOfElem();
+}
+
+void ZrDocumentValues::ReadColor(ZrMarkup& doc, const char* name, ZrVector4d& value)
+{
+    if (!doc.FindChildElem(name))
+        return;
+    doc.IntoElem();
+    ReadNumber(doc, Name(name, ":R").c_str(), value.x);
+    ReadNumber(doc, Name(name, ":G").c_str(), value.y);
+    ReadNumber(doc, Name(name, ":B").c_str(), value.z);
+    ReadNumber(doc, Name(name, ":A").c_str(), value.w);
+    doc.OutOfElem();
+}
+
+} // namespace ZRC
