@@ -385,35 +385,35 @@ int main(int argc, char** argv)
     CLI::App* render = app.add_subcommand("render", "Render an effect to an animated GIF or a PNG contact sheet");
     render->add_option("effect", effect, "effect file (.par) or name in the resource container")->required();
     render->add_option("-o", out, "output .gif or .png")->required();
-    render->add_option("--frames", frames);
-    render->add_option("--fps", fps);
-    render->add_option("--size", size);
-    render->add_option("--seed", seed);
-    render->add_option("--resources", resources);
+    render->add_option("--frames", frames, "frames to simulate")->capture_default_str();
+    render->add_option("--fps", fps, "frames per second (time step 1/fps)")->capture_default_str();
+    render->add_option("--size", size, "frame size WxH in pixels")->capture_default_str();
+    render->add_option("--seed", seed, "seed for the random draws")->capture_default_str();
+    render->add_option("--resources", resources, "folder holding particle/particle.sc");
 
     CLI::App* all = app.add_subcommand("render-all", "Render the six bundled effects");
-    all->add_option("--resources", resources)->required();
-    all->add_option("-o", out)->required();
-    all->add_option("--frames", frames);
-    all->add_option("--size", size);
+    all->add_option("--resources", resources, "folder holding particle/particle.sc")->required();
+    all->add_option("-o", out, "output folder")->required();
+    all->add_option("--frames", frames, "frames to simulate")->capture_default_str();
+    all->add_option("--size", size, "frame size WxH in pixels")->capture_default_str();
 
     CLI::App* info = app.add_subcommand("info", "Describe an effect");
-    info->add_option("effect", effect)->required();
-    info->add_option("--resources", resources);
+    info->add_option("effect", effect, "effect file (.par) or name in the resource container")->required();
+    info->add_option("--resources", resources, "folder holding particle/particle.sc");
 
     CLI::App* sim = app.add_subcommand("simulate", "Simulate an effect and report particle counts");
-    sim->add_option("effect", effect)->required();
-    sim->add_option("--frames", frames);
-    sim->add_option("--csv", csv);
-    sim->add_option("--resources", resources);
-    sim->add_option("--seed", seed);
+    sim->add_option("effect", effect, "effect file (.par) or name in the resource container")->required();
+    sim->add_option("--frames", frames, "frames to simulate at 30 per second")->capture_default_str();
+    sim->add_option("--csv", csv, "write every live particle of every frame to this CSV file");
+    sim->add_option("--resources", resources, "folder holding particle/particle.sc");
+    sim->add_option("--seed", seed, "seed for the random draws")->capture_default_str();
 
     CLI::App* pack = app.add_subcommand("pack", "Pack files into a resource container");
-    pack->add_option("archive", archive)->required();
+    pack->add_option("archive", archive, "container to write")->required();
     pack->add_option("files", files, "FILE or NAME=PATH")->required();
 
     CLI::App* list = app.add_subcommand("list", "List a resource container");
-    list->add_option("archive", archive)->required();
+    list->add_option("archive", archive, "container to list")->required();
 
     try {
         app.parse(argc, argv);
