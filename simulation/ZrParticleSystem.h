@@ -8,7 +8,6 @@
 #include "ZrParticle.h"
 #include "ZrVector3d.h"
 #include "ZrVector4d.h"
-#include <deque>
 #include <vector>
 
 namespace ZRC {
@@ -114,7 +113,11 @@ private:
     float m_fParticleWidth;
     float m_fParticleHeight;
     ParticleSystemType m_particleType;
-    std::deque<ZrParticle*> m_freeList;
+    // Dead slots waiting for reuse, used as a stack: last collected, first
+    // reused. A vector keeps its storage when it empties, so a system whose
+    // births and deaths balance stops allocating once the list has reached its
+    // largest size (a deque would free and refetch blocks every frame).
+    std::vector<ZrParticle*> m_freeList;
     std::vector<ZrInfluence*> m_influences;
     ZrVector3d m_localCenter;
     ZrVector3d m_localScale;
