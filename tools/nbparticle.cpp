@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -369,6 +370,80 @@ int RenderAll(const std::string& resources, const std::string& outDir, int frame
     return 0;
 }
 
+const char* Named(int code, std::initializer_list<const char*> names)
+{
+    int i = 1;
+    for (const char* name : names) {
+        if (code == i++)
+            return name;
+    }
+    return "unknown";
+}
+
+void PrintColor(const ZrVector4d& c)
+{
+    std::printf("(%g, %g, %g, %g)", c.x, c.y, c.z, c.w);
+}
+
+// What info prints: the effect's kind, then per system its attributes, its
+// emitter's parts and its influences.
+void DescribeEffect(ZrParticleEffect& e)
+{
+    static const char* kinds[] = {"none", "FireEffect", "SmokeEffect", "FountainEffect", "ExplodeEffect", "RainEffect", "SnowEffect"};
+    const int t = e.GetType();
+    std::printf("type        %s\nsystems     %d\n", (t >= 0 && t <= 6) ? kinds[t] : "none", e.GetParticleSystemNum());
+    for (int s = 0; s < e.GetParticleSystemNum(); ++s) {
+        ZrParticleSystem* sys = e.GetParticleSystem(s);
+        if (!sys)
+            continue;
+        std::printf("system %d\n", s);
+        std::printf("  particles %s, %g x %g, texture \"%s\", colour image \"%s\" (%s)\n",
+                    sys->GetParticleType() == ZrParticleSystem::GLOW_PARTICLE ? "GLOW_PARTICLE" : "DARK_PARTICLE",
+                    sys->GetParticleWidth(), sys->GetParticleHeight(), sys->GetTexturePath().GetString(),
+                    sys->GetColorImagePath().GetString(), sys->GetColorImage() ? "loaded" : "none");
+        ZrCommonEmitter* emitter = dynamic_cast<ZrCommonEmitter*>(sys->GetEmitter());
+        if (!emitter) {
+            std::printf("  emitter   none\n");
+        } else {
+            std::printf("  emitter   CommonEmitter\n");
+            if (ZrCounter* c = emitter->GetCounter())
+                std::printf("    counter %s, %d per second\n", Named(c->GetType(), {"CommonCounter", "FadeCounter"}),
+                            c->GetCountPerSecond());
+            if (ZrPlacer* p = emitter->GetPlacer()) {
+                const ZrVector3d at = p->GetPosition();
+                std::printf("    placer  %s at (%g, %g, %g)\n",
+                            Named(p->GetType(), {"BoxPlacer", "PointPlacer", "PolygonPlacer", "RegionPlacer", "ScrewPlacer"}),
+                            at.x, at.y, at.z);
+            }
+            if (ZrShooter* sh = emitter->GetShooter()) {
+                float lo = 0, hi = 0;
+                sh->GetSpeedRange(lo, hi);
+                std::printf("    shooter %s, speed %g to %g\n", Named(sh->GetType(), {"RadialShooter", "SingleShooter"}), lo, hi);
+            }
+            const ZrParticle* templ = emitter->GetParticleTemplate();
+            std::printf("    life    %d ms, colour ", templ->GetLifeTime());
+            PrintColor(templ->GetColorRangeStart());
+            std::printf(" to ");
+            PrintColor(templ->GetColorRangeEnd());
+            std::printf("\n");
+        }
+        for (int i = 0; i < sys->GetInfluenceSize(); ++i) {
+            ZrInfluence* inf = sys->GetInfluence(i);
+            if (!inf)
+                continue;
+            std::printf("  influence %s", Named(inf->GetType(), {"AccelInfluence", "WindInfluence", "RandomWind"}));
+            if (ZrAccelInfluence* accel = dynamic_cast<ZrAccelInfluence*>(inf)) {
+                ZrVector3d dir;
+                float size = 0;
+                accel->GetAccelDirection(dir);
+                accel->GetAccelSize(size);
+                std::printf(", direction (%g, %g, %g), size %g", dir.x, dir.y, dir.z, size);
+            }
+            std::printf("\n");
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -440,20 +515,7 @@ int main(int argc, char** argv)
         std::unique_ptr<ZrParticleEffect> e = LoadEffect(effect, resources);
         if (!e)
             return Fail(effect, "cannot read the effect");
-        static const char* types[] = {"none", "fire", "smoke", "fountain", "explode", "rain", "snow"};
-        const int t = e->GetType();
-        std::printf("type %s\nsystems %d\n", (t >= 0 && t <= 6) ? types[t] : "none", e->GetParticleSystemNum());
-        for (int s = 0; s < e->GetParticleSystemNum(); ++s) {
-            ZrParticleSystem* sys = e->GetParticleSystem(s);
-            if (!sys)
-                continue;
-            float s0 = 0, s1 = 0;
-            sys->GetSpeedRange(s0, s1);
-            std::printf("system %d: %s %gx%g rate %d/s life %d ms speed %g..%g influences %d colour-image %s\n", s,
-                        sys->GetParticleType() == ZrParticleSystem::GLOW_PARTICLE ? "glow" : "dark",
-                        sys->GetParticleWidth(), sys->GetParticleHeight(), sys->GetCountPerSecond(), sys->GetLifeTime(),
-                        s0, s1, sys->GetInfluenceSize(), sys->GetColorImage() ? "yes" : "no");
-        }
+        DescribeEffect(*e);
         return 0;
     }
     if (sim->parsed()) {

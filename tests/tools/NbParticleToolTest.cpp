@@ -117,8 +117,10 @@ TEST(NbParticleTool, InfoAndSimulateByName)
 {
     Result r = RunTool("info fountain --resources " + Resources());
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("type fountain"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("systems 2"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.rfind("type        FountainEffect\nsystems     ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("\nsystem 0\n  particles GLOW_PARTICLE"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  emitter   CommonEmitter\n    counter CommonCounter"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  influence AccelInfluence, direction (0, -1, 0)"), std::string::npos) << r.out;
 
     const std::string csv = Tmp("sim.csv");
     r = RunTool("simulate " + Effects() + "/fountain.par --frames 30 --csv " + csv);
