@@ -1,6 +1,5 @@
 #include "VexaArray.h"
 #include "VexaDict.h"
-#include "VexaInstances.h"
 #include "VexaPoint2D.h"
 #include "VexaString.h"
 #include "ZrSort.h"
@@ -17,60 +16,48 @@ using VEXA::VexaString;
 
 TEST(VexaArrayTest, GrowthIndexingAppendAndCopies)
 {
-    VexaArray<float> a;
+    VexaArray<VexaPoint2D> a;
     EXPECT_EQ(a.GetGrowBy(), 0);
-    EXPECT_EQ(a.GetData(), nullptr);
     EXPECT_THROW(a[0], std::out_of_range);
-    a.SetGrowBy(10);
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(a.Add(static_cast<float>(i) + 0.5f), i);
-    EXPECT_EQ(a.GetCapacity(), 10);
-    EXPECT_EQ(a.Add(10.0f), 10);
-    EXPECT_EQ(a.GetCapacity(), 20);
-    EXPECT_EQ(a[1], 1.5f);
-    EXPECT_EQ(a.GetData()[10], 10.0f);
-    const VexaArray<float>& c = a;
-    for (int bad : {-1, 11, -2147483647 - 1})
+    a.SetGrowBy(3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(a.Add(VexaPoint2D(i, 0.5)), i);
+    EXPECT_EQ(a.GetCapacity(), 3);
+    EXPECT_EQ(a.Append(VexaArray<VexaPoint2D>()), 3);
+    EXPECT_EQ(a.Append(a), 3);   // onto itself: returns the old size
+    EXPECT_EQ(a.GetCapacity(), 6);
+    const VexaArray<VexaPoint2D>& c = a;
+    EXPECT_EQ(c[5].x + c.GetData()[4].x, 3.0);
+    for (int bad : {-1, 6, -2147483647 - 1})
         EXPECT_THROW(c[bad], std::out_of_range) << bad;
-
-    VexaArray<VexaPoint2D> p;
-    p.SetGrowBy(4);
-    p.Add(VexaPoint2D(1, 2));
-    p.Add(VexaPoint2D(3, 4));
-    EXPECT_EQ(p.Append(VexaArray<VexaPoint2D>()), 2);
-    EXPECT_EQ(p.Append(p), 2);   // onto itself: returns the old size
-    ASSERT_EQ(p.GetSize(), 4);
-    EXPECT_EQ(p[3].y, 4.0);
-    VexaArray<VexaPoint2D> q;
-    q.Copy(p);
-    q.Copy(q);
-    EXPECT_EQ(q.GetSize(), 4);
-    EXPECT_EQ(q.GetGrowBy(), 4);
-    VexaArray<VexaPoint2D> r(q);
-    r[0].x = 99;
-    EXPECT_EQ(q[0].x, 1.0);
-    q.Add(VexaPoint2D());
-    q.FreeExtra();
-    EXPECT_EQ(q.GetCapacity(), 5);
-    p.RemoveAll();
-    EXPECT_EQ(p.GetCapacity(), 0);
-    EXPECT_EQ(p.GetData(), nullptr);
-    EXPECT_EQ(p.Add(VexaPoint2D(5, 6)), 0);
-    EXPECT_EQ(p.GetCapacity(), 4);   // the step survives RemoveAll
+    VexaArray<VexaPoint2D> b;
+    b.Copy(a);
+    b.Copy(b);
+    VexaArray<VexaPoint2D> d(b);
+    d[0].x = 99;
+    EXPECT_EQ(b[0].x, 0.0);
+    EXPECT_EQ(b.GetSize() * 10 + b.GetGrowBy(), 63);
+    b.Add(VexaPoint2D());
+    b.FreeExtra();
+    EXPECT_EQ(b.GetCapacity(), 7);
+    a.RemoveAll();
+    EXPECT_EQ(a.GetCapacity(), 0);
+    EXPECT_EQ(a.GetData(), nullptr);
+    EXPECT_EQ(a.Add(VexaPoint2D()), 0);
+    EXPECT_EQ(a.GetCapacity(), 3);   // the step survives RemoveAll
 }
 
 TEST(ZrSortTest, SortsInclusiveRangeEitherWay)
 {
-    float v[] = {3, 1, 2};
+    float v[] = {3, 1, 2}, w[] = {9, 5, 7, 1, 0};
     ZRC::ZrSort<float>::QSort(v, 0, 2, 1);
     EXPECT_EQ(std::vector<float>(v, v + 3), (std::vector<float>{1, 2, 3}));
     ZRC::ZrSort<float>::QSort(v, 0, 2, 0);
     EXPECT_EQ(std::vector<float>(v, v + 3), (std::vector<float>{3, 2, 1}));
-    float w[] = {9, 5, 7, 1, 0};
     ZRC::ZrSort<float>::QSort(w, 1, 3, 1);   // 9 and 0 stay put
     ZRC::ZrSort<float>::QSort(w, 3, 1, 0);   // reversed bounds: nothing
-    EXPECT_EQ(std::vector<float>(w, w + 5), (std::vector<float>{9, 1, 5, 7, 0}));
     ZRC::ZrSort<float>::QSort(nullptr, 0, 4, 1);
+    EXPECT_EQ(std::vector<float>(w, w + 5), (std::vector<float>{9, 1, 5, 7, 0}));
 }
 
 TEST(VexaDictTest, LookupSetRemoveAndOrderedIteration)
@@ -83,7 +70,6 @@ TEST(VexaDictTest, LookupSetRemoveAndOrderedIteration)
     EXPECT_EQ(value, &one);   // untouched
     d.SetAt("fire", nullptr);
     d.SetAt("fire", &one);
-    EXPECT_EQ(d.GetCount(), 1);
     ASSERT_EQ(d.Lookup("fire", value), 1);
     EXPECT_EQ(value, &one);
     EXPECT_EQ(d.Lookup("Fire", value), 0);
@@ -96,10 +82,8 @@ TEST(VexaDictTest, LookupSetRemoveAndOrderedIteration)
         d.GetNextAssoc(pos, key, value);
         keys += key.Str() + (value ? "," : "0,");
     }
-    EXPECT_EQ(keys, "Snow,fire,rain0,smoke,");   // byte order: upper case first
-    EXPECT_EQ(d.RemoveKey("absent"), 0);
-    EXPECT_EQ(d.RemoveKey("fire"), 1);
-    EXPECT_EQ(d.RemoveKey("fire"), 0);
+    EXPECT_EQ(keys, "Snow,fire,rain0,smoke,");
+    EXPECT_EQ(d.RemoveKey("fire") * 10 + d.RemoveKey("fire"), 10);
     decltype(d) copy(d);
     d.RemoveAll();
     EXPECT_EQ(d.Lookup("smoke", value), 0);
