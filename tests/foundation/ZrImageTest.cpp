@@ -24,8 +24,7 @@ Bytes Encode(int type, int w, int h, int comp, const Bytes& pixels)
     switch (type) {
     case ZrFileType::FT_PNG: stbi_write_png_to_func(nbtest::AppendBytes, &out, w, h, comp, pixels.data(), w * comp); break;
     case ZrFileType::FT_BMP: stbi_write_bmp_to_func(nbtest::AppendBytes, &out, w, h, comp, pixels.data()); break;
-    case ZrFileType::FT_TGA: stbi_write_tga_to_func(nbtest::AppendBytes, &out, w, h, comp, pixels.data()); break;
-    default: stbi_write_jpg_to_func(nbtest::AppendBytes, &out, w, h, comp, pixels.data(), 100); break;
+    default: stbi_write_tga_to_func(nbtest::AppendBytes, &out, w, h, comp, pixels.data()); break;
     }
     return Bytes(out.begin(), out.end());
 }
@@ -54,36 +53,27 @@ ZrImageData* Image(unsigned int w, unsigned char depth, const Bytes& pixels)
 
 } // namespace
 
-TEST(ZrImageDataTest, AllocateCloneAndClear)
+TEST(ZrImageDataTest, AllocateCloneAndSize)
 {
     ZrImageData image;
-    EXPECT_EQ(image.m_nHeight, 0u);
-    EXPECT_EQ(image.GetDataSize(), 0u);
+    EXPECT_EQ(image.m_nHeight + image.GetDataSize(), 0u);
     ASSERT_EQ(image.Allocate(3, 2, 24), 1);
     EXPECT_EQ(Pixels(image), Bytes(18, 0));
     image.m_pData[5] = 77;
-    image.m_palette.m_entries.Add(ZrPalette::ZrPaletteEntry{1, 2, 3, 4});
     std::unique_ptr<ZrImageData> copy(image.Clone());
     image.m_pData[5] = 1;
     EXPECT_EQ(copy->m_pData[5], 77);
     EXPECT_EQ(copy->m_nWidth * copy->m_nHeight * copy->m_nDepth, 144u);
-    EXPECT_EQ(copy->m_palette.m_entries[0].b, 3);
     // A refused allocation leaves the record as it was.
     const unsigned int refused[][3] = {{0, 5, 8}, {5, 0, 8}, {5, 5, 12}, {5, 5, 0}, {0xFFFFFFFFu, 0xFFFFFFFFu, 32}};
     for (const auto& g : refused)
         EXPECT_EQ(image.Allocate(g[0], g[1], static_cast<unsigned char>(g[2])), 0) << g[0] << " " << g[2];
-    EXPECT_EQ(image.m_nWidth * image.m_nDepth, 72u);
-    EXPECT_EQ(image.GetDataSize(), 18u);
+    EXPECT_EQ(image.GetDataSize() * image.m_nWidth, 54u);
     image.m_nDepth = 1;   // bits are rounded down: floor(6 / 8)
     EXPECT_EQ(image.GetDataSize(), 0u);
-    image.m_nWidth = 0xFFFFFFFFu;
-    image.m_nHeight = 0xFFFFFFFFu;
+    image.m_nWidth = image.m_nHeight = 0xFFFFFFFFu;
     image.m_nDepth = 32;
     EXPECT_EQ(image.GetDataSize(), 0xFFFFFFFFull * 0xFFFFFFFFull / 8 * 32 + (0xFFFFFFFFull * 0xFFFFFFFFull % 8) * 4);
-    image.m_nWidth = 1;
-    image.Clear();
-    EXPECT_EQ(image.m_pData, nullptr);
-    EXPECT_EQ(image.m_palette.m_entries.GetSize(), 0);
 }
 
 TEST(ZrImgToolkitTest, ConversionsToThirtyTwoBits)
@@ -91,20 +81,16 @@ TEST(ZrImgToolkitTest, ConversionsToThirtyTwoBits)
     std::unique_ptr<ZrImageData> palette(Image(5, 8, {1, 0, 7, 7, 9}));
     palette->m_palette.m_entries.Add(ZrPalette::ZrPaletteEntry{255, 0, 0, 255});
     palette->m_palette.m_entries.Add(ZrPalette::ZrPaletteEntry{0, 128, 64, 0});
-    const Bytes black = {0, 0, 0, 99};   // an index past the colour table
-    Bytes indexed = {64, 128, 0, 0, 0, 0, 255, 255};
-    for (int i = 0; i < 3; ++i)
-        indexed.insert(indexed.end(), black.begin(), black.end());
     const struct {
         ZrImageData* image;
         Bytes expected;
     } cases[] = {{Image(2, 8, {10, 200}), {10, 10, 10, 99, 200, 200, 200, 99}},
                  {Image(2, 24, {1, 2, 3, 4, 5, 6}), {1, 2, 3, 99, 4, 5, 6, 99}},
                  {Image(1, 32, {0, 1, 2, 9}), {0, 1, 2, 9}},
-                 {palette.release(), indexed}};
+                 {palette.release(), {64, 128, 0, 0, 0, 0, 255, 255, 0, 0, 0, 99, 0, 0, 0, 99, 0, 0, 0, 99}}};
     for (const auto& c : cases) {
         std::unique_ptr<ZrImageData> image(c.image);
-        // Leave a dirty block of the output's size for the conversion to reuse.
+        // A dirty block of the output's size for the conversion to reuse; 7 and 9 are past the colour table.
         unsigned char* dirty = new unsigned char[c.expected.size()];
         std::fill(dirty, dirty + c.expected.size(), 0xEE);
         delete[] dirty;
@@ -114,12 +100,9 @@ TEST(ZrImgToolkitTest, ConversionsToThirtyTwoBits)
         EXPECT_EQ(image->m_palette.m_entries.GetSize(), 0);
     }
     ZrImageData empty;
-    EXPECT_EQ(ZrImgToolkit::ImageDataToRGBA(empty, 255), 0);
     empty.m_nWidth = empty.m_nHeight = 1;   // sizes but no pixels
+    empty.m_nDepth = 8;
     EXPECT_EQ(ZrImgToolkit::ImageDataToRGBA(empty, 255), 0);
-    std::unique_ptr<ZrImageData> odd(Image(2, 8, {1, 2}));
-    odd->m_nDepth = 16;
-    EXPECT_EQ(ZrImgToolkit::ImageDataToRGBA(*odd, 255), 0);
 
     Bytes px = {1, 2, 3, 4, 5, 6, 7, 8};
     ZrImageOperator::ImageSwapRB(4, 2, 1, px.data());
@@ -127,23 +110,6 @@ TEST(ZrImgToolkitTest, ConversionsToThirtyTwoBits)
     ZrImageOperator::ImageSwapRB(3, 1, 2, px.data());
     EXPECT_EQ(px, (Bytes{1, 2, 3, 6, 7, 4, 5, 8}));
     ZrImageOperator::ImageSwapRB(4, 5, 5, nullptr);
-}
-
-TEST(ZrFileTypeTest, ExtensionsAndImportParams)
-{
-    const struct {
-        const char* ext;
-        int type;
-    } exts[] = {{".png", ZrFileType::FT_PNG}, {".PNG", ZrFileType::FT_PNG},    {".jpeg", ZrFileType::FT_JPG},
-                {".Jpg", ZrFileType::FT_JPG}, {".bmp", ZrFileType::FT_BMP},    {".tga", ZrFileType::FT_TGA},
-                {"gif", ZrFileType::FT_GIF},  {".par", ZrFileType::FT_UNKNOWN}, {"", ZrFileType::FT_UNKNOWN},
-                {".pngx", ZrFileType::FT_UNKNOWN}};
-    for (const auto& e : exts)
-        EXPECT_EQ(ZrFileType::ExtNameToFileType(e.ext), e.type) << e.ext;
-    for (int bad : {static_cast<int>(ZrFileType::FT_UNKNOWN), 99, -1})
-        EXPECT_EQ(ZrExchangeParamsManager::MakeImportParams(bad), nullptr);
-    std::unique_ptr<ZrExchangeParams> params(ZrExchangeParamsManager::MakeImportParams(ZrFileType::FT_PNG));
-    EXPECT_EQ(params->GetFileType(), ZrFileType::FT_PNG);
 }
 
 TEST(ZrFileParseToolkitTest, FormatsDecodeToBgrOrBgra)
@@ -159,35 +125,15 @@ TEST(ZrFileParseToolkitTest, FormatsDecodeToBgrOrBgra)
             ASSERT_NE(image, nullptr) << type << " " << comp;
             EXPECT_EQ(image->m_nWidth * 10 + image->m_nHeight, 32u);
             // Grey with alpha widens to 32 bits; colour swaps R and B.
+            const std::vector<std::vector<int>> order = {{}, {0}, {0, 0, 0, 1}, {2, 1, 0}, {2, 1, 0, 3}};
             Bytes expected;
-            for (size_t i = 0; i < 6; ++i) {
-                const unsigned char* p = &src[i * static_cast<size_t>(comp)];
-                if (comp == 1)
-                    expected.push_back(p[0]);
-                else if (comp == 2)
-                    expected.insert(expected.end(), {p[0], p[0], p[0], p[1]});
-                else
-                    expected.insert(expected.end(), {p[2], p[1], p[0]});
-                if (comp == 4)
-                    expected.push_back(p[3]);
-            }
+            for (size_t i = 0; i < 6; ++i)
+                for (int k : order[static_cast<size_t>(comp)])
+                    expected.push_back(src[i * static_cast<size_t>(comp) + static_cast<size_t>(k)]);
             EXPECT_EQ(image->m_nDepth, comp == 2 ? 32 : comp * 8);
             EXPECT_EQ(Pixels(*image), expected) << type << " " << comp;
         }
     }
-    Bytes flat(8 * 8 * 3);
-    for (size_t i = 0; i < flat.size(); ++i)
-        flat[i] = static_cast<unsigned char>(200 >> (i % 3));
-    std::unique_ptr<ZrImageData> jpeg = DecodeOne(ZrFileType::FT_JPG, Encode(ZrFileType::FT_JPG, 8, 8, 3, flat));
-    ASSERT_NE(jpeg, nullptr);
-    EXPECT_NEAR(jpeg->m_pData[0], 50, 4);
-    EXPECT_NEAR(jpeg->m_pData[2], 200, 4);
-    // A 1 x 1 GIF whose only pixel is palette entry 0, pure red.
-    const Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0, 0, 0, 0, 0,
-                       ',', 0,   0,   0,   0,   1,   0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, ';'};
-    std::unique_ptr<ZrImageData> red = DecodeOne(ZrFileType::FT_GIF, gif);
-    ASSERT_NE(red, nullptr);
-    EXPECT_EQ(Pixels(*red), (Bytes{0, 0, 255, 255}));
 }
 
 TEST(ZrFileParseToolkitTest, CorruptForeignAndOversizedImagesAreRefused)
@@ -204,24 +150,20 @@ TEST(ZrFileParseToolkitTest, CorruptForeignAndOversizedImagesAreRefused)
         Bytes file;
     } bad[] = {{ZrFileType::FT_PNG, Bytes(png.begin(), png.begin() + 30)}, {ZrFileType::FT_PNG, damaged},
                {ZrFileType::FT_PNG, claim}, {ZrFileType::FT_PNG, Encode(ZrFileType::FT_PNG, 16385, 1, 1, Bytes(16385, 7))},
-               {ZrFileType::FT_UNKNOWN, png}, {ZrFileType::FT_HDR + 1, png}, {ZrFileType::FT_PNG, Bytes(1, 'B')},
-               {ZrFileType::FT_BMP, text}, {ZrFileType::FT_GIF, text}, {ZrFileType::FT_JPG, text},
-               {ZrFileType::FT_PNG, Bytes(bmp.begin(), bmp.begin() + 20)}};
+               {ZrFileType::FT_UNKNOWN, png}, {ZrFileType::FT_HDR + 1, png},
+               {ZrFileType::FT_BMP, text}, {ZrFileType::FT_JPG, text}};
     for (size_t i = 0; i < sizeof(bad) / sizeof(*bad); ++i)
         EXPECT_EQ(DecodeOne(bad[i].type, bad[i].file), nullptr) << i;
     // Decoded by content, whatever the extension names; the side limit is inclusive.
     EXPECT_NE(DecodeOne(ZrFileType::FT_JPG, png), nullptr);
     EXPECT_NE(DecodeOne(ZrFileType::FT_PNG, bmp), nullptr);
-    std::unique_ptr<ZrImageData> edge = DecodeOne(ZrFileType::FT_PNG, Encode(ZrFileType::FT_PNG, 16384, 1, 1, Bytes(16384, 7)));
-    ASSERT_NE(edge, nullptr);
-    EXPECT_EQ(edge->m_nWidth, 16384u);
+    EXPECT_NE(DecodeOne(ZrFileType::FT_PNG, Encode(ZrFileType::FT_PNG, 16384, 1, 1, Bytes(16384, 7))), nullptr);
 }
 
-TEST(ZrFileParseToolkitTest, FileDecodingHonoursFlipAndLimit)
+TEST(ZrFileParseToolkitTest, FileDecodingTypesFlipAndLimit)
 {
     nbtest::TempDir dir;
-    const Bytes src = {1, 2, 3, 4, 5, 6};   // 1 x 2 RGB
-    const Bytes file = Encode(ZrFileType::FT_PNG, 1, 2, 3, src);
+    const Bytes file = Encode(ZrFileType::FT_PNG, 1, 2, 3, {1, 2, 3, 4, 5, 6});   // 1 x 2 RGB
     std::unique_ptr<ZrImportParams> params(ZrExchangeParamsManager::MakeImportParams(ZrFileType::FT_PNG));
     params->SetFilePathName(dir.Write("ramp.png", std::string(file.begin(), file.end())).c_str());
     VEXA::VexaArray<ZrImageData*> images;
@@ -233,13 +175,15 @@ TEST(ZrFileParseToolkitTest, FileDecodingHonoursFlipAndLimit)
     EXPECT_EQ(Pixels(*images[1]), (Bytes{6, 5, 4, 3, 2, 1}));
     for (int i = 0; i < images.GetSize(); ++i)
         delete images[i];
-    images.RemoveAll();
-    for (const char* name : {"missing-dir/none.png", "empty.png"}) {
-        params->SetFilePathName((dir / name).c_str());
-        EXPECT_EQ(ZrFileParseToolkit::GetImageData(params.get(), images, 0, -1), 0) << name;
+    for (const std::string& path : {dir / "none.png", dir.Write("empty.png", "")}) {
+        params->SetFilePathName(path.c_str());
+        EXPECT_EQ(ZrFileParseToolkit::GetImageData(params.get(), images, 0, -1), 0) << path;
     }
-    dir.Write("empty.png", "");
-    EXPECT_EQ(ZrFileParseToolkit::GetImageData(params.get(), images, 0, -1), 0);
     EXPECT_EQ(ZrFileParseToolkit::GetImageData(nullptr, images, 0, -1), 0);
-    EXPECT_EQ(images.GetSize(), 0);
+    EXPECT_EQ(images.GetSize(), 2);
+    const std::pair<const char*, int> exts[] = {{".PNG", ZrFileType::FT_PNG}, {".jpeg", ZrFileType::FT_JPG},
+                                                {"gif", ZrFileType::FT_GIF},  {".pngx", ZrFileType::FT_UNKNOWN}};
+    for (const auto& e : exts)
+        EXPECT_EQ(ZrFileType::ExtNameToFileType(e.first), e.second) << e.first;
+    EXPECT_EQ(ZrExchangeParamsManager::MakeImportParams(ZrFileType::FT_UNKNOWN), nullptr);
 }

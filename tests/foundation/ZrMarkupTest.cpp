@@ -113,21 +113,17 @@ TEST(ZrMarkupTest, AddingPlacesElementsAndKeepsTextCurrent)
 TEST(ZrMarkupTest, ElementTextRoundTripsExactly)
 {
     const char* values[] = {"", " ", "  lead", "trail  ", "a & b", "<tag>", "x > y", "\"quoted\" 'single'",
-                            "tab\there", "line1\nline2", "0.500000", "caf\xc3\xa9", "]]>"};
-    ZrMarkup xml, second;
+                            "tab\there", "line1\nline2", "caf\xc3\xa9", "]]>"};
+    ZrMarkup xml;
     ASSERT_EQ(xml.AddElem("R", nullptr, 0, 0), 1);
-    ASSERT_EQ(second.AddElem("R", nullptr, 0, 0), 1);
     for (const char* v : values)
         ASSERT_EQ(xml.AddElem("V", v, 0, 1), 1);
-    // Twice through text and back: the values and the text stay the same.
-    ZrMarkup first(xml.m_strDocText);
-    ASSERT_EQ(first.FindElem("R"), 1);
+    ZrMarkup read(xml.m_strDocText);
+    ASSERT_EQ(read.FindElem("R"), 1);
     for (const char* v : values) {
-        ASSERT_EQ(first.FindChildElem("V"), 1);
-        EXPECT_EQ(Text(first.GetChildData()), v);
-        ASSERT_EQ(second.AddElem("V", first.GetChildData(), 0, 1), 1);
+        ASSERT_EQ(read.FindChildElem("V"), 1);
+        EXPECT_EQ(Text(read.GetChildData()), v);
     }
-    EXPECT_EQ(Text(second.m_strDocText), Text(xml.m_strDocText));
 }
 
 TEST(ZrMarkupTest, SubDocumentsAreCompleteAndNest)
@@ -167,32 +163,27 @@ TEST(ZrMarkupTest, SubDocumentsAreCompleteAndNest)
 TEST(ZrMarkupTest, FilesSaveAndLoadWithByteOrderMarks)
 {
     nbtest::TempDir dir;
-    const std::string path = dir / "doc.xml";
-    ZrMarkup xml("<R><Speed:X>0.500000</Speed:X></R>"), loaded;
-    ASSERT_EQ(xml.Save(path.c_str()), 1);
-    ASSERT_EQ(loaded.Load(path.c_str()), 1);
-    EXPECT_EQ(Text(loaded.m_strDocText), Text(xml.m_strDocText));
-    ASSERT_EQ(loaded.FindElem("R"), 1);
-    EXPECT_EQ(Children(loaded, true), "Speed:X0.500000");
+    ZrMarkup xml("<R><Speed:X>0.5</Speed:X></R>"), loaded;
+    ASSERT_EQ(xml.Save((dir / "doc.xml").c_str()), 1);
     EXPECT_EQ(xml.Save(""), 0);
     EXPECT_EQ(xml.Save((dir / "no/such/dir.xml").c_str()), 0);
-
-    dir.Write("bom.xml", "\xEF\xBB\xBF<R><A>1</A></R>");
-    ASSERT_EQ(loaded.Load((dir / "bom.xml").c_str()), 1);
-    EXPECT_EQ(Text(loaded.m_strDocText), "<R><A>1</A></R>");
     std::string utf16 = "\xFF\xFE";   // UTF-16 little endian with a byte order mark
     for (char c : std::string("<R><A>2</A></R>"))
         utf16 += std::string(1, c) + '\0';
-    dir.Write("utf16.xml", utf16);
-    ASSERT_EQ(loaded.Load((dir / "utf16.xml").c_str()), 1);
-    EXPECT_NE(Text(loaded.m_strDocText).find("<A>2</A>"), std::string::npos);
-    ASSERT_EQ(loaded.FindElem("R"), 1);
-    EXPECT_EQ(Children(loaded, true), "A2");
-
-    for (const std::string& bad : {dir.Write("bad.xml", "<R><Unclosed></R>"), dir / "none.xml"}) {
-        EXPECT_EQ(loaded.Load(bad.c_str()), 0) << bad;
-        EXPECT_EQ(loaded.FindElem(nullptr), 0);
-        EXPECT_EQ(Text(loaded.m_strDocText), "");
+    const struct {
+        std::string path, text, children;
+    } files[] = {{dir / "doc.xml", "<R><Speed:X>0.5</Speed:X></R>", "Speed:X0.5"},
+                 {dir.Write("bom.xml", "\xEF\xBB\xBF<R><A>1</A></R>"), "<R><A>1</A></R>", "A1"},
+                 {dir.Write("utf16.xml", utf16), "<A>2</A>", "A2"},   // held as UTF-8 text
+                 {dir.Write("bad.xml", "<R><Unclosed></R>"), "", ""},
+                 {dir / "none.xml", "", ""}};
+    for (const auto& f : files) {
+        EXPECT_EQ(loaded.Load(f.path.c_str()), f.text.empty() ? 0 : 1) << f.path;
+        const size_t at = Text(loaded.m_strDocText).find(f.text);
+        EXPECT_TRUE(at == 0 || (at != std::string::npos && f.children == "A2")) << f.path;
+        EXPECT_EQ(Text(loaded.m_strDocText).empty(), f.text.empty()) << f.path;
+        EXPECT_EQ(loaded.FindElem("R"), f.text.empty() ? 0 : 1);
+        EXPECT_EQ(Children(loaded, true), f.children);
     }
     EXPECT_EQ(loaded.Load(nullptr), 0);
 }
