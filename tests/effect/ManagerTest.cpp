@@ -4,7 +4,6 @@
 #include "ZrParticleEffect.h"
 #include "ZrParticleEffectManager.h"
 #include "ZrParticleResource.h"
-#include "ZrParticleSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -12,113 +11,61 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 using namespace ZRC;
-using VEXA::VexaString;
 
 namespace {
 
-std::string Doc(const char* type)
-{
-    return std::string("<QuenmarParticleEffect><EffectType>") + type +
-           "</EffectType><ParticleSystem/></QuenmarParticleEffect>";
-}
-
 class Manager : public ::testing::Test {
 protected:
-    std::string Effect(const char* file, const char* type) { return m_dir.Write(file, Doc(type)); }
-
+    std::string Effect(const std::string& file, const char* type)
+    {
+        return m_dir.Write(file, std::string("<QuenmarParticleEffect><EffectType>") + type +
+                                     "</EffectType><ParticleSystem/></QuenmarParticleEffect>");
+    }
     nbtest::SceneFolder m_scene;
     const nbtest::TempDir& m_dir = m_scene.Dir();
+    ZrParticleEffectManager manager;
 };
 
 } // namespace
 
-TEST_F(Manager, SharedRequestsShareOneEffect)
+TEST_F(Manager, SharedRequestsShareOneCachedEffectUntilRemoved)
 {
-    const std::string path = Effect("fire.par", "FireEffect");
-    ZrParticleEffectManager manager;
+    const std::string path = m_dir / "fire.par";
+    EXPECT_EQ(manager.GetParticleEffect(path.c_str(), 1), nullptr);   // a failed request caches nothing
+    Effect("fire.par", "FireEffect");
     ZrParticleEffect* first = manager.GetParticleEffect(path.c_str(), 1);
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->GetRef(), 0);
-    std::remove(path.c_str()); // the second request must not read again
+    std::remove(path.c_str());   // the second request must not read again
     EXPECT_EQ(manager.GetParticleEffect(path.c_str(), 1), first);
     EXPECT_EQ(first->GetRef(), 0);
-}
-
-TEST_F(Manager, UnsharedRequestsNeverTouchTheCache)
-{
-    const std::string path = Effect("smoke.par", "SmokeEffect");
-    ZrParticleEffectManager manager;
-    ZrParticleEffect* own = manager.GetParticleEffect(path.c_str(), 0);
-    ZrParticleEffect* shared = manager.GetParticleEffect(path.c_str(), 1);
-    ZrParticleEffect* again = manager.GetParticleEffect(path.c_str(), 0);
-    ASSERT_NE(own, nullptr);
-    EXPECT_NE(own, shared);
-    EXPECT_NE(again, shared);
-    EXPECT_EQ(manager.GetParticleEffect(path.c_str(), 1), shared);
-    manager.Release();
-    // Still ours after the cache was emptied.
-    EXPECT_EQ(own->GetType(), SmokeEffect);
-    delete own;
-    delete again;
-}
-
-TEST_F(Manager, FailedRequestCachesNothing)
-{
-    const std::string path = (m_dir / "later.par");
-    ZrParticleEffectManager manager;
-    EXPECT_EQ(manager.GetParticleEffect(path.c_str(), 1), nullptr);
-    Effect("later.par", "RainEffect");
-    ZrParticleEffect* e = manager.GetParticleEffect(path.c_str(), 1);
-    ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->GetType(), RainEffect);
-}
-
-TEST_F(Manager, ReleaseEmptiesTheCache)
-{
-    const std::string path = Effect("e.par", "FireEffect");
-    ZrParticleEffectManager manager;
-    manager.Release();
-    ASSERT_NE(manager.GetParticleEffect(path.c_str(), 1), nullptr);
-    manager.Release();
-    Effect("e.par", "SnowEffect");
-    ZrParticleEffect* fresh = manager.GetParticleEffect(path.c_str(), 1);
-    ASSERT_NE(fresh, nullptr);
-    EXPECT_EQ(fresh->GetType(), SnowEffect);
-    std::unique_ptr<ZrParticleEffect> made(ZrParticleEffectManager::ParticleEffectFactory(FountainEffect));
-    EXPECT_EQ(made->GetType(), FountainEffect);
-    EXPECT_EQ(manager.GetParticleEffect(path.c_str(), 1), fresh);
-}
-
-TEST_F(Manager, RemoveDeletesUnreferencedCachedEffects)
-{
-    const std::string path = Effect("r.par", "FireEffect");
-    ZrParticleEffectManager manager;
+    first->AddRef();
+    manager.RemoveParticleEffect(first);   // still referenced: stays cached
     manager.RemoveParticleEffect(nullptr);
-
-    ZrParticleEffect* held = manager.GetParticleEffect(path.c_str(), 1);
-    held->AddRef();
-    manager.RemoveParticleEffect(held); // still referenced: stays cached
-    EXPECT_EQ(manager.GetParticleEffect(path.c_str(), 1), held);
-    held->DecRef();
-
-    Effect("r.par", "SmokeEffect");
-    manager.RemoveParticleEffect(held); // gone: the next request reads anew
+    EXPECT_EQ(manager.GetParticleEffect(path.c_str(), 1), first);
+    first->DecRef();
+    Effect("fire.par", "SmokeEffect");
+    manager.RemoveParticleEffect(first);   // gone: the next request reads anew
     ZrParticleEffect* next = manager.GetParticleEffect(path.c_str(), 1);
     ASSERT_NE(next, nullptr);
     EXPECT_EQ(next->GetType(), SmokeEffect);
 
-    // An effect the cache does not hold is left to its owner.
-    ZrParticleEffect* own = manager.GetParticleEffect(path.c_str(), 0);
-    manager.RemoveParticleEffect(own);
-    EXPECT_EQ(own->GetType(), SmokeEffect);
-    delete own;
+    // Unshared requests never touch the cache and stay the caller's.
+    std::unique_ptr<ZrParticleEffect> own(manager.GetParticleEffect(path.c_str(), 0));
+    ASSERT_NE(own, nullptr);
+    EXPECT_NE(own.get(), next);
+    manager.RemoveParticleEffect(own.get());
     EXPECT_EQ(manager.GetParticleEffect(path.c_str(), 1), next);
+    Effect("fire.par", "SnowEffect");
+    manager.Release();
+    EXPECT_EQ(own->GetType(), SmokeEffect);
+    EXPECT_EQ(manager.GetParticleEffect(path.c_str(), 1)->GetType(), SnowEffect);
+    std::unique_ptr<ZrParticleEffect> made(ZrParticleEffectManager::ParticleEffectFactory(FountainEffect));
+    EXPECT_EQ(made->GetType(), FountainEffect);
 }
 
 TEST_F(Manager, ConcurrentSharedRequestsGetOneEffect)
@@ -126,8 +73,7 @@ TEST_F(Manager, ConcurrentSharedRequestsGetOneEffect)
     const int kThreads = 8;
     std::vector<std::string> paths;
     for (int i = 0; i < 4; ++i)
-        paths.push_back(Effect(("t" + std::to_string(i) + ".par").c_str(), "ExplodeEffect"));
-    ZrParticleEffectManager manager;
+        paths.push_back(Effect("t" + std::to_string(i) + ".par", "ExplodeEffect"));
     for (int round = 0; round < 20; ++round) {
         std::atomic<int> ready(0);
         std::vector<std::vector<ZrParticleEffect*>> got(kThreads);
@@ -144,10 +90,9 @@ TEST_F(Manager, ConcurrentSharedRequestsGetOneEffect)
         for (std::thread& th : threads)
             th.join();
         for (size_t i = 0; i < paths.size(); ++i) {
-            ZrParticleEffect* cached = manager.GetParticleEffect(paths[i].c_str(), 1);
-            ASSERT_NE(cached, nullptr);
+            ASSERT_NE(got[0][i], nullptr);
             for (int t = 0; t < kThreads; ++t)
-                EXPECT_EQ(got[t][i], cached) << "thread " << t << " path " << i;
+                EXPECT_EQ(got[t][i], manager.GetParticleEffect(paths[i].c_str(), 1)) << t << " " << i;
         }
         manager.Release();
     }
@@ -156,7 +101,6 @@ TEST_F(Manager, ConcurrentSharedRequestsGetOneEffect)
 TEST_F(Manager, LockAndUnlockAroundCacheWork)
 {
     const std::string path = Effect("l.par", "FireEffect");
-    ZrParticleEffectManager manager;
     manager.Lock();
     std::atomic<bool> done(false);
     std::thread other([&] {
@@ -171,33 +115,27 @@ TEST_F(Manager, LockAndUnlockAroundCacheWork)
     EXPECT_TRUE(done.load());
 }
 
-// Resource container ---------------------------------------------------------
-
-TEST(ParticleResource, ContainerPathRule)
+TEST(ParticleResource, ContainerPathAndReadsOfWhatDecompressionProduced)
 {
-    ZrCommon3D::ms_strSceneResFoloderPath = "F";
-    EXPECT_STREQ(ZrParticleResource::GetContainerPath(), "F./particle/particle.sc");
-    ZrCommon3D::ms_strSceneResFoloderPath = "";
     const std::string module = ZrFile::GetModulePath("NbBase").Str();
-    EXPECT_FALSE(module.empty());
     EXPECT_EQ(ZrParticleResource::GetContainerPath().Str(), module + "./Resource/particle/particle.sc");
-}
-
-TEST(ParticleResource, ReadsUseOnlyWhatDecompressionProduced)
-{
     nbtest::SceneFolder scene;
+    EXPECT_EQ(ZrParticleResource::GetContainerPath().Str(), scene.Dir().Folder() + "./particle/particle.sc");
     ZrByteArray out;
-    EXPECT_EQ(ZrParticleResource::ReadEntry("a", 10240, out), 0); // no container yet
+    const unsigned char stale[] = {1};
+    out.Add(stale, 1);
+    EXPECT_EQ(ZrParticleResource::ReadEntry("a", 10240, out), 0);   // no container yet
+    EXPECT_EQ(out.GetSize(), 0);
     scene.Container({{"a", "hello", true}, {"b", std::string(10241, 'x'), false}, {"c", std::string(10240, 'y'), false}});
-    EXPECT_EQ(ZrParticleResource::ReadEntry("a", 10240, out), 1);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.GetData()), static_cast<size_t>(out.GetSize())), "hello");
-    EXPECT_EQ(ZrParticleResource::ReadEntry("a", 10240, out), 1); // a second read opens it again
+    for (int i = 0; i < 2; ++i) {   // each read opens the container again
+        EXPECT_EQ(ZrParticleResource::ReadEntry("a", 10240, out), 1);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.GetData()), static_cast<size_t>(out.GetSize())), "hello");
+    }
     EXPECT_EQ(ZrParticleResource::ReadEntry("A", 10240, out), 0);
     EXPECT_EQ(out.GetSize(), 0);
     EXPECT_EQ(ZrParticleResource::ReadEntry("b", 10240, out), 0);
     EXPECT_EQ(ZrParticleResource::ReadEntry("c", 10240, out), 1);
     EXPECT_EQ(out.GetSize(), 10240);
-
     scene.Dir().Write("particle/particle.sc", "PK\x03\x04 not really a zip");
     EXPECT_EQ(ZrParticleResource::ReadEntry("a", 10240, out), 0);
 }
