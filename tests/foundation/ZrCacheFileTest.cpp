@@ -82,8 +82,7 @@ TEST_F(ZrCacheFileTest, EntriesReadBackByExactName)
     EXPECT_LT(bytes.GetSize(), static_cast<int>(doc.size()));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.GetData()), 5), std::string("ZrCF\x08", 5));
     ASSERT_EQ(cache.ReadFile("bzip", bytes), 0);
-    EXPECT_EQ(bytes.GetSize(), static_cast<int>(doc.size()) + 14);
-    EXPECT_EQ(bytes.GetData()[4], 0);
+    EXPECT_EQ(bytes.GetSize() * 10 + bytes.GetData()[4], static_cast<int>(doc.size() + 14) * 10);
     EXPECT_EQ(Read(cache, "fire", static_cast<unsigned int>(doc.size() - 1)), "!");
 
     ASSERT_EQ(cache.GetEntryCount(), 4);
@@ -97,20 +96,15 @@ TEST_F(ZrCacheFileTest, EntriesReadBackByExactName)
     cache.Close();
     EXPECT_EQ(cache.IsOpen(), 0);
     EXPECT_EQ(Read(cache, "two"), "!");
-    ASSERT_EQ(cache.Open(path.c_str(), ""), 0);
-    EXPECT_NE(cache.Open((m_dir / "none").c_str(), ""), 0);
-    EXPECT_EQ(cache.IsOpen(), 0);
-}
 
-TEST_F(ZrCacheFileTest, MissingCorruptAndDamagedArchivesFail)
-{
-    const std::string good = nbtest::ReadFile(Build("good.sc", {{"fire", Document(30), ZIP_CM_DEFLATE, ZIP_EM_NONE}}));
-    ZrCacheFile cache;
-    for (const std::string& path : {m_dir / "nothing.sc", std::string(), m_dir.Folder(), m_dir.Write("empty.sc", ""),
+    // Missing, corrupt and damaged archives fail, and a failed open leaves the container closed.
+    const std::string good = nbtest::ReadFile(path);
+    ASSERT_EQ(cache.Open(path.c_str(), ""), 0);
+    for (const std::string& bad : {m_dir / "nothing.sc", std::string(), m_dir.Folder(), m_dir.Write("empty.sc", ""),
                                     m_dir.Write("text.sc", "this is not an archive, just some text"),
                                     m_dir.Write("cut.sc", good.substr(0, good.size() - 10)),
                                     m_dir.Write("head.sc", good.substr(0, good.size() / 2))}) {
-        EXPECT_NE(cache.Open(path.c_str(), "5KPOV"), 0) << path;
+        EXPECT_NE(cache.Open(bad.c_str(), "5KPOV"), 0) << bad;
         EXPECT_EQ(cache.IsOpen(), 0);
     }
     // Damage in the middle of the compressed data (after the local header and the name).
