@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 using ZRC::ZrMarkup;
@@ -20,45 +21,57 @@ std::string Children(ZrMarkup& xml, bool data = false)
     return out;
 }
 
+// Runs cursor steps and joins what they give: F/C[:name] find the main or a
+// child element, I into, O out of, R reset, t the tag names, d the child's
+// text, * the children after the current one; a/b:name[=text] add a child
+// after/before the current one, m/n:name[=text] a main-level element.
+std::string Steps(ZrMarkup& xml, const std::string& steps)
+{
+    std::istringstream in(steps);
+    std::string step, out;
+    while (in >> step) {
+        const size_t eq = step.find('=');
+        const std::string text = eq == std::string::npos ? "" : step.substr(eq + 1);
+        step = step.substr(0, eq);
+        const char* name = step.size() > 2 ? step.c_str() + 2 : nullptr;
+        switch (step[0]) {
+        case 'a': case 'b': case 'm': case 'n':
+            out += std::to_string(xml.AddElem(name, text.c_str(), step[0] == 'b' || step[0] == 'n', step[0] < 'm'));
+            break;
+        case 'F': out += std::to_string(xml.FindElem(name)); break;
+        case 'C': out += std::to_string(xml.FindChildElem(name)); break;
+        case 'I': out += std::to_string(xml.IntoElem()); break;
+        case 'O': out += std::to_string(xml.OutOfElem()); break;
+        case 'R': xml.ResetPos(); break;
+        case 't': out += "<" + Text(xml.GetTagName()) + "," + Text(xml.GetChildTagName()) + ">"; break;
+        case 'd': out += "[" + Text(xml.GetChildData()) + "]"; break;
+        default: out += Children(xml, true); break;
+        }
+        out += step[0] == 'R' ? "" : " ";
+    }
+    return out;
+}
+
 } // namespace
 
 TEST(ZrMarkupTest, CursorSearchesForwardAndKeepsPlaceOnFailure)
 {
+    // A failed search leaves the current child where it was; B lies before it.
     ZrMarkup xml("<R><A>1</A><B>2</B><!-- note --><A>3</A>text<C><D>4</D></C></R>");
-    EXPECT_EQ(xml.FindChildElem("A") + xml.IntoElem(), 0);   // no main element yet
-    ASSERT_EQ(xml.FindElem(nullptr), 1);
-    EXPECT_EQ(Text(xml.GetTagName()) + "|" + Text(xml.GetChildTagName()), "R|");
-    EXPECT_EQ(xml.FindChildElem("A") + xml.FindChildElem("Missing") + xml.FindChildElem("A"), 2);
-    EXPECT_EQ(xml.FindChildElem("B"), 0);   // B lies before the current child, which stays
-    EXPECT_EQ(Text(xml.GetChildData()), "3");
-    ASSERT_EQ(xml.FindChildElem("C"), 1);
-    EXPECT_EQ(Text(xml.GetChildData()), "");   // only child elements, no text
-    ASSERT_EQ(xml.IntoElem(), 1);
-    EXPECT_EQ(Text(xml.GetTagName()) + "|" + Text(xml.GetChildTagName()), "C|");
-    EXPECT_EQ(Children(xml, true), "D4");
-    ASSERT_EQ(xml.OutOfElem(), 1);
-    EXPECT_EQ(Text(xml.GetTagName()) + "|" + Text(xml.GetChildTagName()), "R|C");
-    EXPECT_EQ(xml.OutOfElem(), 0);   // already at the top level
-    xml.ResetPos();
-    ASSERT_EQ(xml.FindElem("R"), 1);
-    EXPECT_EQ(Children(xml, true), "A1B2A3C");
-    EXPECT_EQ(xml.FindElem(nullptr), 0);   // R is the only root
+    EXPECT_EQ(Steps(xml, "C:A I F t C:A C:Missing C:A d C:B d C:C d I t * O t O R F:R * F"),
+              "0 0 1 <R,> 1 0 1 [3] 0 [3] 1 [] 1 <C,> D4 1 <R,C> 0 1 A1B2A3C 0 ");
 }
 
 TEST(ZrMarkupTest, ParsingReadsTextAndRejectsMalformedDocuments)
 {
     ZrMarkup xml("<R><A>0.5</A></R>");
-    ASSERT_EQ(xml.FindElem("R"), 1);
-    ASSERT_EQ(xml.FindChildElem("A"), 1);
+    ASSERT_EQ(Steps(xml, "F:R C:A"), "1 1 ");
     const char* text = "<?xml version=\"1.0\"?>\n<Q>\n  <A>a &amp; b &lt;c&gt;</A>\n  <B><![CDATA[x<y]]></B>\n"
                        "  <C>  </C><D>&#65;</D><E/><Speed:X>1</Speed:X>\n</Q>\n";
     EXPECT_EQ(xml.SetDoc(text), 1);   // replaces the document and resets the cursor
     EXPECT_EQ(Text(xml.m_strDocText), text);
-    EXPECT_EQ(Text(xml.GetTagName()), "");
-    EXPECT_EQ(xml.FindElem("R"), 0);
-    ASSERT_EQ(xml.FindElem("Q"), 1);
+    EXPECT_EQ(Steps(xml, "t F:R F:Q *"), "<,> 0 1 Aa & b <c>Bx<yC  DAESpeed:X1 ");
     EXPECT_EQ(Text(xml.GetData()), "");   // indentation is not text of the element
-    EXPECT_EQ(Children(xml, true), "Aa & b <c>Bx<yC  DAESpeed:X1");
 
     EXPECT_EQ(xml.IsWellFormed(), 1);
     for (const char* bad : {"<R><A>1</A>", "<R></S>", "plain text", "", "<!-- only a comment -->", "<R a=1/>"}) {
@@ -78,29 +91,12 @@ TEST(ZrMarkupTest, AddingPlacesElementsAndKeepsTextCurrent)
     EXPECT_EQ(Text(xml.m_strDocText).substr(0, 9), "<_R-1.x:y");
     ASSERT_EQ(xml.AddElem("A", "a", 0, 1), 1);
     EXPECT_NE(Text(xml.m_strDocText).find("<A>a</A>"), std::string::npos);
-    ASSERT_EQ(xml.AddElem("C", nullptr, 0, 1), 1);
-    ASSERT_EQ(xml.AddElem("B", nullptr, 1, 1), 1);   // before the current child C
-    EXPECT_EQ(Text(xml.GetChildTagName()), "B");
-    ASSERT_EQ(xml.IntoElem(), 1);
-    ASSERT_EQ(xml.AddElem("T", "t", 0, 1), 1);
-    ASSERT_EQ(xml.OutOfElem(), 1);
-    ASSERT_EQ(xml.AddElem("D", nullptr, 0, 1), 1);   // after the current child B
-    ASSERT_EQ(xml.AddElem("Z", nullptr, 1, 0), 1);   // before the main element
-    ASSERT_EQ(xml.AddElem("Y", "9", 0, 0), 1);   // after the main element, now Z
-    EXPECT_EQ(Text(xml.GetTagName()) + Text(xml.GetData()), "Y9");
+    // B before the current child C, T into B, D after B, Z before the main element, Y after Z.
+    EXPECT_EQ(Steps(xml, "a:C b:B t I a:T=t O a:D n:Z m:Y=9 t"), "1 1 <_R-1.x:y,B> 1 1 1 1 1 1 <Y,> ");
+    EXPECT_EQ(Text(xml.GetData()), "9");
 
     ZrMarkup read(xml.m_strDocText);
-    std::string roots;
-    while (read.FindElem(nullptr))
-        roots += Text(read.GetTagName());
-    EXPECT_EQ(roots, "ZY_R-1.x:y");
-    read.ResetPos();
-    ASSERT_EQ(read.FindElem("_R-1.x:y"), 1);
-    ASSERT_EQ(read.FindChildElem("B"), 1);
-    ASSERT_EQ(read.IntoElem(), 1);
-    EXPECT_EQ(Children(read, true), "Tt");
-    ASSERT_EQ(read.OutOfElem(), 1);
-    EXPECT_EQ(Children(read), "DC");
+    EXPECT_EQ(Steps(read, "F:Z F:Y F:_R-1.x:y F C:A C:B I * O *"), "1 1 1 0 1 1 1 Tt 1 DC ");
 }
 
 TEST(ZrMarkupTest, ElementTextRoundTripsExactly)
@@ -123,23 +119,17 @@ TEST(ZrMarkupTest, SubDocumentsAreCompleteAndNest)
 {
     ZrMarkup xml("<E><S><N>a</N><M><R>2</R></M></S><S><N>b</N></S></E>");
     EXPECT_EQ(Text(xml.GetSubDoc()) + Text(xml.GetChildSubDoc()), "");   // nothing without a main element
-    ASSERT_EQ(xml.FindElem("E"), 1);
-    ASSERT_EQ(xml.FindChildElem("S"), 1);
+    ASSERT_EQ(Steps(xml, "F:E C:S"), "1 1 ");
     ZrMarkup system(xml.GetChildSubDoc());
-    ASSERT_EQ(system.FindElem("S"), 1);
-    EXPECT_EQ(Children(system, true), "NaM");
-    ASSERT_EQ(system.IntoElem(), 1);   // into M
+    EXPECT_EQ(Steps(system, "F:S * I"), "1 NaM 1 ");   // into M
     ZrMarkup inner(system.GetSubDoc());
-    ASSERT_EQ(inner.FindElem("M"), 1);
-    EXPECT_EQ(Children(inner, true), "R2");
+    EXPECT_EQ(Steps(inner, "F:M *"), "1 R2 ");
     ASSERT_EQ(xml.FindChildElem("S"), 1);
     EXPECT_NE(Text(xml.GetChildSubDoc()).find("<N>b</N>"), std::string::npos);
 
     ZrMarkup effect;
     EXPECT_EQ(effect.AddSubDoc("<S/>", 0, 1), 0);   // a child needs a main element
-    ASSERT_EQ(effect.AddElem("E", nullptr, 0, 0), 1);
-    ASSERT_EQ(effect.AddElem("First", nullptr, 0, 1), 1);
-    ASSERT_EQ(effect.AddElem("Last", nullptr, 0, 1), 1);
+    ASSERT_EQ(Steps(effect, "m:E a:First a:Last"), "1 1 1 ");
     ASSERT_EQ(effect.AddSubDoc("<!-- c --><S><N>x</N></S>", 1, 1), 1);   // before Last
     EXPECT_EQ(Text(effect.GetChildTagName()), "S");
     ASSERT_EQ(effect.AddElem("After", nullptr, 0, 1), 1);
@@ -148,9 +138,7 @@ TEST(ZrMarkupTest, SubDocumentsAreCompleteAndNest)
     ASSERT_EQ(effect.AddSubDoc("<Top/>", 0, 0), 1);
     EXPECT_EQ(Text(effect.GetTagName()), "Top");
     ZrMarkup read(effect.m_strDocText);
-    ASSERT_EQ(read.FindElem("E"), 1);
-    EXPECT_EQ(Children(read), "FirstSAfterLast");
-    ASSERT_EQ(read.FindElem("Top"), 1);
+    EXPECT_EQ(Steps(read, "F:E * F:Top"), "1 FirstSAfterLast 1 ");
 }
 
 TEST(ZrMarkupTest, FilesSaveAndLoadWithByteOrderMarks)
