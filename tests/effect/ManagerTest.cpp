@@ -56,7 +56,6 @@ TEST_F(Manager, SharedRequestsShareOneCachedEffectUntilRemoved)
 
     // Unshared requests never touch the cache and stay the caller's.
     std::unique_ptr<ZrParticleEffect> own(manager.GetParticleEffect(path.c_str(), 0));
-    ASSERT_NE(own, nullptr);
     EXPECT_NE(own.get(), next);
     manager.RemoveParticleEffect(own.get());
     EXPECT_EQ(manager.GetParticleEffect(path.c_str(), 1), next);
@@ -64,8 +63,6 @@ TEST_F(Manager, SharedRequestsShareOneCachedEffectUntilRemoved)
     manager.Release();
     EXPECT_EQ(own->GetType(), SmokeEffect);
     EXPECT_EQ(manager.GetParticleEffect(path.c_str(), 1)->GetType(), SnowEffect);
-    std::unique_ptr<ZrParticleEffect> made(ZrParticleEffectManager::ParticleEffectFactory(FountainEffect));
-    EXPECT_EQ(made->GetType(), FountainEffect);
 }
 
 TEST_F(Manager, ConcurrentSharedRequestsGetOneEffect)
@@ -121,21 +118,18 @@ TEST(ParticleResource, ContainerPathAndReadsOfWhatDecompressionProduced)
     EXPECT_EQ(ZrParticleResource::GetContainerPath().Str(), module + "./Resource/particle/particle.sc");
     nbtest::SceneFolder scene;
     EXPECT_EQ(ZrParticleResource::GetContainerPath().Str(), scene.Dir().Folder() + "./particle/particle.sc");
-    ZrByteArray out;
-    const unsigned char stale[] = {1};
-    out.Add(stale, 1);
-    EXPECT_EQ(ZrParticleResource::ReadEntry("a", 10240, out), 0);   // no container yet
-    EXPECT_EQ(out.GetSize(), 0);
+    // Only what decompression produced, up to the capacity; "!" for a failed read, which leaves nothing.
+    auto read = [](const char* name) {
+        ZrByteArray out;
+        out.Add(reinterpret_cast<const unsigned char*>("stale"), 5);
+        const bool ok = ZrParticleResource::ReadEntry(name, 10240, out) == 1;
+        return ok ? std::string(reinterpret_cast<const char*>(out.GetData()), static_cast<size_t>(out.GetSize()))
+                  : out.GetSize() == 0 ? "!" : "!stale";
+    };
+    EXPECT_EQ(read("a"), "!");   // no container yet
     scene.Container({{"a", "hello", true}, {"b", std::string(10241, 'x'), false}, {"c", std::string(10240, 'y'), false}});
-    for (int i = 0; i < 2; ++i) {   // each read opens the container again
-        EXPECT_EQ(ZrParticleResource::ReadEntry("a", 10240, out), 1);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.GetData()), static_cast<size_t>(out.GetSize())), "hello");
-    }
-    EXPECT_EQ(ZrParticleResource::ReadEntry("A", 10240, out), 0);
-    EXPECT_EQ(out.GetSize(), 0);
-    EXPECT_EQ(ZrParticleResource::ReadEntry("b", 10240, out), 0);
-    EXPECT_EQ(ZrParticleResource::ReadEntry("c", 10240, out), 1);
-    EXPECT_EQ(out.GetSize(), 10240);
+    EXPECT_EQ(read("a") + read("a") + read("A") + read("b"), "hellohello!!");   // each read opens the container again
+    EXPECT_EQ(read("c"), std::string(10240, 'y'));
     scene.Dir().Write("particle/particle.sc", "PK\x03\x04 not really a zip");
-    EXPECT_EQ(ZrParticleResource::ReadEntry("a", 10240, out), 0);
+    EXPECT_EQ(read("a"), "!");
 }
