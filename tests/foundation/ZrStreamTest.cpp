@@ -83,6 +83,7 @@ TEST(ZrFileTest, ExtensionExistenceModulePathAndTolerance)
     const std::string folder = ZrFile::GetModulePath("NbBase").Str();
     EXPECT_TRUE(nbtest::ReadFile(folder + "libNbParticleSystem600.so").size() > 0) << folder;
     // rand() / RAND_MAX rounded to float can sit exactly at 1.
-    EXPECT_EQ(ZRC::zrequal(1.0, 1.0 + 0.9e-6) + ZRC::zrequal(-3.0000005, -3.0) + ZRC::zrequal(2147483646 / 2147483647.0f, 1.0), 3);
+    EXPECT_EQ(ZRC::zrequal(1.0, 1.0 + 0.9e-6) + ZRC::zrequal(-3.0000005, -3.0) +
+                  ZRC::zrequal(static_cast<float>(2147483646 / 2147483647.0), 1.0), 3);
     EXPECT_EQ(ZRC::zrequal(1.0, 1.0 + 1.1e-6), 0);
 }
