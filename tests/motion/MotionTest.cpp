@@ -1,9 +1,12 @@
 #include "ZrAccelInfluence.h"
 #include "ZrParticle.h"
 #include "ZrParticleSystem.h"
+#include "ZrRadialShooter.h"
 #include "ZrRandomWind.h"
+#include "ZrSingleShooter.h"
 #include "ZrWindInfluence.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -25,10 +28,11 @@ void Fill(ZrParticleSystem& system, int count)
 
 double Vx(ZrParticleSystem& system, int i) { return system.GetParticle(i)->GetVelocity().x; }
 
-std::string Xml(ZrInfluence& influence)
+template <class T>
+std::string Xml(T& part)
 {
     VEXA::VexaString xml;
-    EXPECT_EQ(influence.ToXML(xml), 1);
+    EXPECT_EQ(part.ToXML(xml), 1);
     return std::string(xml);
 }
 
@@ -39,6 +43,28 @@ public:
     unsigned char FromXML(VEXA::VexaString&) override { return 0; }
     unsigned char ToXML(VEXA::VexaString&) override { return 0; }
     int GetType() const override { return 2; }
+};
+
+// The value a shooter draw gives for the random number r in the range start..end.
+float ExpectedDraw(int r, float start, float end)
+{
+    return static_cast<float>((r % 100) * static_cast<double>(0.01f) * static_cast<float>(end - start) + start);
+}
+
+ZrVector3d ShootOnce(ZrShooter& shooter)
+{
+    ZrParticle particle;
+    shooter.Shoot(&particle, 0.016);
+    return particle.GetVelocity();
+}
+
+// A shooter that claims the radial type code without being one.
+class FakeRadial : public ZrShooter {
+public:
+    int GetType() const override { return 1; }
+    void Shoot(ZrParticle*, double) override {}
+    unsigned char FromXML(VEXA::VexaString&) override { return 0; }
+    unsigned char ToXML(VEXA::VexaString&) override { return 0; }
 };
 
 // Document round trip, refusal by the other classes, self copy and clone:
@@ -79,8 +105,7 @@ TEST(InfluenceTest, DocumentsCopiesAndClones)
 
     ZrWindInfluence wind;
     EXPECT_NE(Xml(wind).find("<VisCosity>0.000018</VisCosity>"), std::string::npos);
-    EXPECT_EQ(wind.GetSpeed(), 1.0f);
-    EXPECT_EQ(wind.GetTheta(), 90.0f);
+    EXPECT_THAT(Xml(wind), testing::ContainsRegex("<Speed>1.000000</Speed>\\s*<Theta>90.000000</Theta>"));
     wind.SetWindVelocity(ZrVector3d(3, -2, 0.5));
     wind.SetSpeed(4);
     wind.SetTheta(30);
@@ -88,14 +113,10 @@ TEST(InfluenceTest, DocumentsCopiesAndClones)
     wind.SetViscosity(0.25f);
     wind.SetDensity(2.5f);
     CheckDocumentAndClone(wind, 2);
-    EXPECT_EQ(wind.GetDensity(), 2.5f);
 
     ZrRandomWind gusts;
     EXPECT_EQ(gusts.GetWindVelocity().x, 1.0);
-    float a = 0, b = 0;
-    gusts.GetSpeedRange(a, b);
-    EXPECT_EQ(a, 1.0f);
-    EXPECT_EQ(b, 1.0f);
+    EXPECT_THAT(Xml(gusts), testing::ContainsRegex("<SpeedStart>1.000000</SpeedStart>\\s*<SpeedEnd>1.000000<"));
     gusts.SetSpeedRange(0.5f, 2.5f);
     gusts.SetThetaRange(10, 20);
     gusts.SetPhiRange(30, 40);
@@ -107,17 +128,6 @@ TEST(InfluenceTest, DocumentsCopiesAndClones)
     EXPECT_EQ(Xml(gusts).find("9.000000"), std::string::npos) << "the gust is not stored";
     std::unique_ptr<ZrInfluence> clone(ZrInfluence::Clone(&gusts));
     EXPECT_EQ(static_cast<ZrRandomWind*>(clone.get())->GetWindVelocity().y, 9.0);
-
-    // Partial documents keep what they do not name; an accel without its block still reads.
-    VEXA::VexaString bare("<Influence><InfluenceType>AccelInfluence</InfluenceType></Influence>");
-    EXPECT_EQ(accel.FromXML(bare), 1);
-    accel.GetAccelSize(a);
-    EXPECT_EQ(a, 3.25f);
-    VEXA::VexaString theta("<Influence><ThetaStart>5</ThetaStart></Influence>");
-    EXPECT_EQ(gusts.FromXML(theta), 1);
-    gusts.GetThetaRange(a, b);
-    EXPECT_EQ(a, 5.0f);
-    EXPECT_EQ(b, 20.0f);
 
     EXPECT_EQ(ZrInfluence::Clone(nullptr), nullptr);
     FakeWind fake;
@@ -213,13 +223,7 @@ TEST(InfluenceTest, GustDrawsSpeedThetaPhiInOrderAndGrowsInOverThePowerTime)
     EXPECT_EQ(w.y, s * std::cos(th));
     EXPECT_EQ(w.z, s * std::sin(th) * std::sin(ph));
 
-    // A particle moving with the gust feels nothing; an empty system draws nothing.
-    gusts.SetSpeedRange(2.0f, 2.0f);
-    gusts.SetThetaRange(90.0f, 90.0f);
-    gusts.SetPhiRange(0.0f, 0.0f);
-    system.GetParticle(0)->SetVelocity(ZrVector3d(2, 0, 0));
-    gusts.Apply(&system, 0.1);
-    EXPECT_NEAR(Vx(system, 0), 2.0, 1e-6);
+    // An empty system draws nothing.
     ZrParticleSystem empty;
     std::srand(5);
     const int next = std::rand();
@@ -229,6 +233,8 @@ TEST(InfluenceTest, GustDrawsSpeedThetaPhiInOrderAndGrowsInOverThePowerTime)
     EXPECT_EQ(std::rand(), next);
 
     gusts.SetSpeedRange(1.0f, 1.0f);
+    gusts.SetThetaRange(90.0f, 90.0f);
+    gusts.SetPhiRange(0.0f, 0.0f);
     ZrParticleSystem aged;
     Fill(aged, 4);
     const double ages[] = {0.0, 0.25, 0.5, 0.125};
@@ -245,4 +251,99 @@ TEST(InfluenceTest, GustDrawsSpeedThetaPhiInOrderAndGrowsInOverThePowerTime)
         for (int i = 1; i < 4; ++i)
             EXPECT_NEAR(Vx(aged, i), Vx(aged, 0) * (powerTime > 0 ? share[i] : 1.0), 1e-12) << i;
     }
+}
+
+TEST(ShooterTest, RadialDrawsThetaPhiSpeedInOrder)
+{
+    ZrRadialShooter fresh; // theta 0..45, phi 0..360, speed 1..2
+    ZrRadialShooter shooter;
+    shooter.SetThetaRange(10.0f, 80.0f);
+    shooter.SetPhiRange(30.0f, 300.0f);
+    shooter.SetSpeedRange(0.5f, 4.5f);
+    const float ranges[2][6] = {{0, 45, 0, 360, 1, 2}, {10, 80, 30, 300, 0.5f, 4.5f}};
+    for (unsigned seed = 1; seed <= 16; ++seed) {
+        const float* r = ranges[seed % 2];
+        std::srand(seed);
+        const int r1 = std::rand(), r2 = std::rand(), r3 = std::rand();
+        const int next = std::rand();
+        const float th = static_cast<float>(ExpectedDraw(r1, r[0], r[1]) * 0.017453292519943295);
+        const float ph = static_cast<float>(ExpectedDraw(r2, r[2], r[3]) * 0.017453292519943295);
+        const double speed = ExpectedDraw(r3, r[4], r[5]);
+        std::srand(seed);
+        const ZrVector3d v = ShootOnce(seed % 2 ? shooter : fresh);
+        EXPECT_EQ(v.x, speed * std::sin(th) * std::cos(ph)) << seed;
+        EXPECT_EQ(v.y, speed * std::cos(th)) << seed;
+        EXPECT_EQ(v.z, speed * std::sin(th) * std::sin(ph)) << seed;
+        EXPECT_EQ(std::rand(), next) << "exactly three draws per shot";
+    }
+}
+
+TEST(ShooterTest, SpeedDrawsAreHundredStepsFromStartTowardEnd)
+{
+    const float ranges[][2] = {{1.0f, 2.0f}, {5.0f, 1.0f}, {3.0f, 3.0f}, {-2.0f, 6.0f}};
+    ZrSingleShooter shooter;
+    shooter.SetDirection(ZrVector3d(1, 0, 2));
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        const float* r = ranges[seed % 4];
+        shooter.SetSpeedRange(r[0], r[1]);
+        std::srand(seed);
+        const double speed = ExpectedDraw(std::rand(), r[0], r[1]);
+        const int next = std::rand();
+        std::srand(seed);
+        const ZrVector3d v = ShootOnce(shooter);
+        EXPECT_EQ(v.x, speed) << seed;
+        EXPECT_EQ(v.z, 2 * speed) << seed;
+        EXPECT_EQ(std::rand(), next) << "one draw per shot";
+    }
+    ZrSingleShooter fresh; // aims along (1, 1, 1)
+    fresh.SetSpeedRange(2.0f, 2.0f);
+    EXPECT_EQ(ShootOnce(fresh).x, 2.0);
+}
+
+TEST(ShooterTest, DocumentsCopiesAndClones)
+{
+    ZrRadialShooter radial;
+    radial.SetSpeedRange(2.5f, 7.25f);
+    radial.SetThetaRange(12.5f, 33.0f);
+    radial.SetPhiRange(-10.0f, 90.5f);
+    ZrSingleShooter single;
+    single.SetSpeedRange(0.5f, 0.75f);
+    single.SetDirection(ZrVector3d(-1.5, 0.25, 8));
+    EXPECT_THAT(Xml(radial), testing::ContainsRegex("<ShooterType>RadialShooter</ShooterType>\\s*<SpeedRangeStart>2.500000<"));
+
+    ZrShooter* parts[] = {&radial, &single};
+    for (ZrShooter* part : parts) {
+        SCOPED_TRACE(part->GetType());
+        const std::string text = Xml(*part);
+        VEXA::VexaString xml(text.c_str());
+        ZrRadialShooter radialBack;
+        ZrSingleShooter singleBack;
+        EXPECT_EQ(radialBack.FromXML(xml) + singleBack.FromXML(xml), 1) << "only its own class reads it";
+        EXPECT_EQ(Xml(part == &radial ? static_cast<ZrShooter&>(radialBack) : singleBack), text);
+        std::unique_ptr<ZrShooter> clone(ZrShooter::Clone(part));
+        ASSERT_NE(clone, nullptr);
+        EXPECT_EQ(clone->GetType(), part->GetType());
+        EXPECT_EQ(Xml(*clone), text);
+    }
+    EXPECT_EQ(radial.Copy(radial) + single.Copy(single), 0);
+    EXPECT_EQ(ZrShooter::Clone(nullptr), nullptr);
+    FakeRadial fake;
+    EXPECT_EQ(ZrShooter::Clone(&fake), nullptr);
+
+    // Partial and out-of-order documents: named values are read, the rest kept.
+    VEXA::VexaString text("<Shooter><SpeedRangeEnd>5</SpeedRangeEnd><SpeedRangeStart>3</SpeedRangeStart>"
+                          "<PhiRangeEnd>abc</PhiRangeEnd></Shooter>");
+    EXPECT_EQ(radial.FromXML(text), 1);
+    float a, b;
+    radial.GetSpeedRange(a, b);
+    EXPECT_EQ(a, 3.0f);
+    EXPECT_EQ(b, 7.25f) << "read in the writer's order: an end before its start is passed over";
+    radial.GetPhiRange(a, b);
+    EXPECT_EQ(b, 0.0f);
+    VEXA::VexaString lower("<Shooter><ShooterType>radialshooter</ShooterType><SpeedRangeStart>9</SpeedRangeStart></Shooter>");
+    EXPECT_EQ(radial.FromXML(lower), 0);
+    VEXA::VexaString dir("<Shooter><ShooterType>SingleShooter</ShooterType><Direction><Direction:Y>-2</Direction:Y></Direction></Shooter>");
+    EXPECT_EQ(single.FromXML(dir), 1);
+    EXPECT_EQ(single.GetDirection().y, -2.0);
+    EXPECT_EQ(single.GetDirection().z, 8.0);
 }
