@@ -1,8 +1,14 @@
 #pragma once
 // Helpers shared by the emission tests: reproducible rand() sequences and
 // counting how many numbers an operation drew.
+#include "VexaString.h"
+#include "ZrVector3d.h"
+
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace emission_test {
@@ -42,6 +48,22 @@ inline unsigned FindSeed(int n, const std::function<bool(const std::vector<int>&
             return seed;
     }
     return 0;
+}
+
+inline void ExpectVector(const ZRC::ZrVector3d& v, double x, double y, double z, double tolerance = 0.0)
+{
+    EXPECT_NEAR(v.x, x, tolerance);
+    EXPECT_NEAR(v.y, y, tolerance);
+    EXPECT_NEAR(v.z, z, tolerance);
+}
+
+// The document a part writes.
+template <class T>
+std::string Xml(T& part)
+{
+    VEXA::VexaString text;
+    EXPECT_EQ(part.ToXML(text), 1);
+    return std::string(text);
 }
 
 } // namespace emission_test
