@@ -13,22 +13,6 @@
 using namespace ZRC;
 using emission_test::Xml;
 
-namespace {
-
-class ForeignCounter : public ZrCounter {
-public:
-    explicit ForeignCounter(int type) : m_type(type) {}
-    int GetType() const override { return m_type; }
-    int GetCount(double) override { return 0; }
-    unsigned char FromXML(VEXA::VexaString&) override { return 1; }
-    unsigned char ToXML(VEXA::VexaString&) override { return 1; }
-
-private:
-    int m_type;
-};
-
-} // namespace
-
 // rate * dt + 0.5 truncated, at least one, saturating at INT_MAX.
 TEST(Counter, CommonCountRoundsHalfUpWithAMinimumOfOne)
 {
@@ -100,7 +84,8 @@ TEST(Counter, DocumentsCopiesAndClones)
     EXPECT_EQ(ZrCounter::Clone(nullptr), nullptr);
     // An interface-only object, or one only claiming a known code, is not cloned.
     for (int type : {0, 1, 2, 3}) {
-        ForeignCounter foreign(type);
+        emission_test::MockCounter foreign;
+        EXPECT_CALL(foreign, GetType()).WillRepeatedly(testing::Return(type));
         EXPECT_EQ(ZrCounter::Clone(&foreign), nullptr) << type;
         EXPECT_EQ(foreign.ZrCounter::GetType() + foreign.ZrCounter::Reset(), 0);
     }

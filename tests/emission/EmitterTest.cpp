@@ -1,17 +1,10 @@
 // The common emitter: the emission step, its document and its copy.
 #include "EmissionTestSupport.h"
-#include "ZrBoxPlacer.h"
-#include "ZrCommonCounter.h"
 #include "ZrCommonEmitter.h"
 #include "ZrFadeCounter.h"
 #include "ZrMarkup.h"
 #include "ZrParticleSystem.h"
 #include "ZrPointPlacer.h"
-#include "ZrPolygonPlacer.h"
-#include "ZrRadialShooter.h"
-#include "ZrRegionPlacer.h"
-#include "ZrScrewPlacer.h"
-#include "ZrShooter.h"
 #include "ZrSingleShooter.h"
 
 #include <gmock/gmock.h>
@@ -25,34 +18,12 @@ using namespace ZRC;
 using ::testing::_;
 using ::testing::InSequence;
 using ::testing::Return;
+using emission_test::MockCounter;
+using emission_test::MockPlacer;
+using emission_test::MockShooter;
 using emission_test::Xml;
 
 namespace {
-
-class MockCounter : public ZrCounter {
-public:
-    MOCK_METHOD(int, GetType, (), (const, override));
-    MOCK_METHOD(int, GetCount, (double), (override));
-    MOCK_METHOD(unsigned char, FromXML, (VEXA::VexaString&), (override));
-    MOCK_METHOD(unsigned char, ToXML, (VEXA::VexaString&), (override));
-};
-
-class MockPlacer : public ZrPlacer {
-public:
-    MOCK_METHOD(int, GetType, (), (const, override));
-    MOCK_METHOD(void, Place, (ZrParticle*, double), (override));
-    MOCK_METHOD(ZrVector3d, GetPosition, (), (override));
-    MOCK_METHOD(unsigned char, FromXML, (VEXA::VexaString&), (override));
-    MOCK_METHOD(unsigned char, ToXML, (VEXA::VexaString&), (override));
-};
-
-class MockShooter : public ZrShooter {
-public:
-    MOCK_METHOD(int, GetType, (), (const, override));
-    MOCK_METHOD(void, Shoot, (ZrParticle*, double), (override));
-    MOCK_METHOD(unsigned char, FromXML, (VEXA::VexaString&), (override));
-    MOCK_METHOD(unsigned char, ToXML, (VEXA::VexaString&), (override));
-};
 
 // Lets a test hand strategies to an emitter directly; the emitter owns them.
 class TestEmitter : public ZrCommonEmitter {
@@ -192,7 +163,6 @@ TEST(Emitter, TypeTextsPickTheClassesAndRoundTrip)
             EXPECT_EQ(EmitterChildren(written),
                       (std::vector<std::string>{"EmitterType", "Counter", "Placer", "Shooter", "ParticleTemple"}));
             ZrCommonEmitter second;
-            EXPECT_EQ(Read(second, ""), 1);
             VEXA::VexaString text(written.c_str());
             ASSERT_EQ(second.FromXML(text), 1);
             EXPECT_EQ(Xml(second), written);

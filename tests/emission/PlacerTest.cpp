@@ -23,23 +23,6 @@ using emission_test::Draws;
 using emission_test::ExpectVector;
 using emission_test::Xml;
 
-namespace {
-
-class InterfaceOnlyPlacer : public ZrPlacer {
-public:
-    explicit InterfaceOnlyPlacer(int type = 0) : m_type(type) {}
-    int GetType() const override { return m_type == 0 ? ZrPlacer::GetType() : m_type; }
-    void Place(ZrParticle*, double) override {}
-    ZrVector3d GetPosition() override { return ZrVector3d(); }
-    unsigned char FromXML(VEXA::VexaString&) override { return 1; }
-    unsigned char ToXML(VEXA::VexaString&) override { return 1; }
-
-private:
-    int m_type;
-};
-
-} // namespace
-
 TEST(Placer, BoxDrawsEachComponentOverTheWholeRangeOrNothingWithoutABox)
 {
     ZrBoxPlacer placer;
@@ -182,7 +165,8 @@ TEST(Placer, DocumentsCopiesAndClones)
         for (int j = 0; j < 5; ++j)
             EXPECT_EQ(blanks[j]->FromXML(xml), i == j ? 1 : 0) << j;
         EXPECT_EQ(Xml(*blanks[i]), text);
-        InterfaceOnlyPlacer foreign(i + 1);
+        emission_test::MockPlacer foreign;
+        EXPECT_CALL(foreign, GetType()).WillRepeatedly(testing::Return(i + 1));
         EXPECT_EQ(ZrPlacer::Clone(&foreign), nullptr);
         source->SetRegion(points, VEXA::VexaPoint2D(45, 45)); // ignored by all but the polygon
         if (source != &polygon) {
@@ -196,9 +180,11 @@ TEST(Placer, DocumentsCopiesAndClones)
     std::unique_ptr<ZrPlacer> screwCopy(ZrPlacer::Clone(&screw));
     EXPECT_EQ(static_cast<ZrScrewPlacer*>(screwCopy.get())->GetElapsedTime(), 1.5);
     EXPECT_EQ(ZrPlacer::Clone(nullptr), nullptr);
-    InterfaceOnlyPlacer bare;
+    emission_test::MockPlacer bare;
+    EXPECT_CALL(bare, GetType()).WillRepeatedly(testing::Return(6));
     EXPECT_EQ(ZrPlacer::Clone(&bare), nullptr);
-    bare.SetRegion(points, VEXA::VexaPoint2D()); // the interface's own version does nothing
+    EXPECT_EQ(bare.ZrPlacer::GetType(), 0);
+    bare.ZrPlacer::SetRegion(points, VEXA::VexaPoint2D()); // the interface's own version does nothing
 
     // The document keeps the clock and the box; out-of-order children are passed over.
     VEXA::VexaString shuffled("<Placer><Position><Position:Z>30</Position:Z><Position:X>10</Position:X></Position>"
