@@ -94,8 +94,9 @@ TEST(Placer, ScrewClock)
                  {-3, 1, 30, 30},      {nan, 1, 30, 30},     {10, -0.5, 1, -0.5}, {10, nan, 1, 0},
                  {10, std::numeric_limits<double>::infinity(), 1, 0}};
     for (const auto& c : cases) {
-        ZrScrewPlacer placer;
-        placer.SetRoundTime(c.round);
+        ZrScrewPlacer placer; // a ten-second round by default
+        if (c.round != 10)
+            placer.SetRoundTime(c.round);
         ZrParticle particle;
         for (int i = 0; i < c.steps; ++i)
             placer.Place(&particle, c.dt);
