@@ -2,7 +2,6 @@
 #include "EmissionTestSupport.h"
 #include "ZrCommonEmitter.h"
 #include "ZrFadeCounter.h"
-#include "ZrMarkup.h"
 #include "ZrParticleSystem.h"
 #include "ZrPointPlacer.h"
 #include "ZrSingleShooter.h"
@@ -15,13 +14,9 @@
 #include <vector>
 
 using namespace ZRC;
+using namespace emission_test;
 using ::testing::_;
-using ::testing::InSequence;
 using ::testing::Return;
-using emission_test::MockCounter;
-using emission_test::MockPlacer;
-using emission_test::MockShooter;
-using emission_test::Xml;
 
 namespace {
 
@@ -39,26 +34,22 @@ public:
     }
 };
 
+// Claims the common emitter's type code without being one.
 class ForeignEmitter : public ZrEmitter {
 public:
-    explicit ForeignEmitter(int type) : m_type(type) {}
-    int GetType() const override { return m_type == 0 ? ZrEmitter::GetType() : m_type; }
+    int GetType() const override { return 1; }
     void Emit(double) override {}
     unsigned char FromXML(VEXA::VexaString&) override { return 1; }
     unsigned char ToXML(VEXA::VexaString&) override { return 1; }
-
-private:
-    int m_type;
 };
 
-std::vector<std::string> EmitterChildren(const std::string& text)
+// The element names of the emitter's children in a written document.
+std::string Children(const std::string& text)
 {
-    std::vector<std::string> names;
-    ZrMarkup doc(text.c_str());
-    if (!doc.FindElem("Emitter"))
-        return names;
-    while (doc.FindChildElem(nullptr))
-        names.push_back(doc.GetChildTagName().GetString());
+    std::string names;
+    for (size_t at = text.find("\n\t<"); at != std::string::npos; at = text.find("\n\t<", at + 1))
+        if (text[at + 3] != '/')
+            names += text.substr(at + 3, text.find_first_of(">/ ", at + 3) - at - 3) + " ";
     return names;
 }
 
@@ -89,7 +80,7 @@ TEST(Emitter, PlacesThenShootsEachCountedParticle)
     std::vector<ZrParticle*> placed, shot;
     EXPECT_CALL(*counter, GetCount(0.04)).WillOnce(Return(3)).WillOnce(Return(0)).WillOnce(Return(-4));
     {
-        InSequence order;
+        testing::InSequence order;
         for (int i = 0; i < 3; ++i) {
             EXPECT_CALL(*placer, Place(_, 0.04)).WillOnce([&](ZrParticle* p, double) { placed.push_back(p); });
             EXPECT_CALL(*shooter, Shoot(_, 0.04)).WillOnce([&](ZrParticle* p, double) { shot.push_back(p); });
@@ -160,15 +151,12 @@ TEST(Emitter, TypeTextsPickTheClassesAndRoundTrip)
             EXPECT_EQ(first.GetPlacer()->GetType(), p + 1);
             EXPECT_EQ(first.GetShooter()->GetType(), s + 1);
             const std::string written = Xml(first);
-            EXPECT_EQ(EmitterChildren(written),
-                      (std::vector<std::string>{"EmitterType", "Counter", "Placer", "Shooter", "ParticleTemple"}));
+            EXPECT_EQ(Children(written), "EmitterType Counter Placer Shooter ParticleTemple ");
             ZrCommonEmitter second;
             VEXA::VexaString text(written.c_str());
             ASSERT_EQ(second.FromXML(text), 1);
             EXPECT_EQ(Xml(second), written);
-            EXPECT_EQ(second.GetCounter()->GetCountPerSecond(), 7);
             EXPECT_EQ(second.GetPlacer()->GetPosition().x, 1.5);
-            EXPECT_EQ(second.GetParticleTemplate()->GetLifeTime(), 3500);
         }
     }
     // Unknown or differently cased names create nothing (and never emit).
@@ -180,7 +168,7 @@ TEST(Emitter, TypeTextsPickTheClassesAndRoundTrip)
     EXPECT_EQ(emitter.GetCounter(), nullptr);
     EXPECT_EQ(emitter.GetPlacer(), nullptr);
     EXPECT_EQ(emitter.GetShooter(), nullptr);
-    EXPECT_EQ(EmitterChildren(Xml(emitter)), (std::vector<std::string>{"EmitterType", "ParticleTemple"}));
+    EXPECT_EQ(Children(Xml(emitter)), "EmitterType ParticleTemple ");
     EXPECT_THAT(Xml(emitter), testing::HasSubstr("<EmitterType>CommonEmitter</EmitterType>"));
     emitter.Emit(0.5);
     EXPECT_EQ(system.GetParticleNum(), 0);
@@ -213,7 +201,7 @@ TEST(Emitter, DocumentOrderRefusalsAndFailingParts)
     failing.Install(new ZrFadeCounter(), placer, new ZrSingleShooter());
     VEXA::VexaString text;
     EXPECT_EQ(failing.ToXML(text), 0);
-    EXPECT_EQ(EmitterChildren(std::string(text)), (std::vector<std::string>{"EmitterType", "Counter", "Shooter", "ParticleTemple"}));
+    EXPECT_EQ(Children(std::string(text)), "EmitterType Counter Shooter ParticleTemple ");
 }
 
 TEST(Emitter, CopiesAndClones)
@@ -247,9 +235,8 @@ TEST(Emitter, CopiesAndClones)
     EXPECT_EQ(target.GetParticleTemplate()->GetLifeTime(), 100);
 
     EXPECT_EQ(ZrEmitter::Clone(nullptr), nullptr);
-    ForeignEmitter bare(0), claimsCommon(1);
-    EXPECT_EQ(bare.GetType(), 0);
-    EXPECT_EQ(ZrEmitter::Clone(&bare), nullptr);
+    ForeignEmitter claimsCommon;
+    EXPECT_EQ(claimsCommon.ZrEmitter::GetType(), 0);
     EXPECT_EQ(ZrEmitter::Clone(&claimsCommon), nullptr);
     std::unique_ptr<ZrEmitter> clone(ZrEmitter::Clone(&source));
     ASSERT_NE(clone, nullptr);
