@@ -1,9 +1,6 @@
 #include "EmissionTestSupport.h"
 #include "ZrCommonCounter.h"
-#include "ZrCounter.h"
 #include "ZrFadeCounter.h"
-
-#include <gtest/gtest.h>
 
 #include <climits>
 #include <limits>
@@ -11,7 +8,7 @@
 #include <string>
 
 using namespace ZRC;
-using emission_test::Xml;
+using namespace emission_test;
 
 // rate * dt + 0.5 truncated, at least one, saturating at INT_MAX.
 TEST(Counter, CommonCountRoundsHalfUpWithAMinimumOfOne)
@@ -84,7 +81,7 @@ TEST(Counter, DocumentsCopiesAndClones)
     EXPECT_EQ(ZrCounter::Clone(nullptr), nullptr);
     // An interface-only object, or one only claiming a known code, is not cloned.
     for (int type : {0, 1, 2, 3}) {
-        emission_test::MockCounter foreign;
+        MockCounter foreign;
         EXPECT_CALL(foreign, GetType()).WillRepeatedly(testing::Return(type));
         EXPECT_EQ(ZrCounter::Clone(&foreign), nullptr) << type;
         EXPECT_EQ(foreign.ZrCounter::GetType() + foreign.ZrCounter::Reset(), 0);

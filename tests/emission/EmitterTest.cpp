@@ -6,9 +6,6 @@
 #include "ZrPointPlacer.h"
 #include "ZrSingleShooter.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>

@@ -5,16 +5,13 @@
 #include "ZrParticle.h"
 #include "ZrPolygonPlacer.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <vector>
 
 using namespace ZRC;
+using namespace emission_test;
 using VEXA::VexaPoint2D;
-using emission_test::CountDraws;
-using emission_test::Draws;
 
 namespace {
 
@@ -85,7 +82,7 @@ TEST(PolygonPlacer, SetRegionSetsCornersAndCentre)
     EXPECT_EQ(placer.GetMaxCorner().x, 7.0);
     EXPECT_EQ(placer.GetMaxCorner().y, 4.0);
     const ZrVector3d centre = ZrMathEngine::SphericalToCartesian(10 * kRad, 20 * kRad, kEarth);
-    emission_test::ExpectVector(placer.GetPosition(), centre.x, centre.y, centre.z);
+    ExpectVector(placer.GetPosition(), centre.x, centre.y, centre.z);
     // No points: the polygon is gone, the corners stay, the centre moves.
     placer.SetRegion(VEXA::VexaArray<VexaPoint2D>(), VexaPoint2D(0, 0));
     EXPECT_EQ(placer.GetPoints().GetSize(), 0);
@@ -122,7 +119,7 @@ TEST(PolygonPlacer, ClosedSquareExactPointCopiesAndDocument)
             ZrParticle particle;
             std::srand(seed);
             p->Place(&particle, 0.0);
-            emission_test::ExpectVector(particle.GetCurPos(), expected.x, expected.y, expected.z);
+            ExpectVector(particle.GetCurPos(), expected.x, expected.y, expected.z);
         }
     }
     // Reading a document moves the reference point only.
