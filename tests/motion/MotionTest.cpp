@@ -84,8 +84,6 @@ void CheckDocumentAndClone(T& configured, int type)
     ZrWindInfluence wind;
     ZrRandomWind gusts;
     EXPECT_EQ(accel.FromXML(xml) + wind.FromXML(xml) + gusts.FromXML(xml), 1) << "only its own class reads it";
-    VEXA::VexaString foreign("<Emitter><Speed>3</Speed></Emitter>");
-    EXPECT_EQ(back.FromXML(foreign), 0);
     EXPECT_EQ(configured.Copy(configured), 0);
     std::unique_ptr<ZrInfluence> clone(ZrInfluence::Clone(&configured));
     ASSERT_NE(dynamic_cast<T*>(clone.get()), nullptr);
@@ -101,11 +99,9 @@ TEST(InfluenceTest, DocumentsCopiesAndClones)
     accel.SetAccelDirection(ZrVector3d(0.5, -1, 2));
     accel.SetAccelSize(3.25f);
     CheckDocumentAndClone(accel, 1);
-    EXPECT_NE(Xml(accel).find("<InfluenceType>AccelInfluence</InfluenceType>"), std::string::npos);
 
     ZrWindInfluence wind;
-    EXPECT_NE(Xml(wind).find("<VisCosity>0.000018</VisCosity>"), std::string::npos);
-    EXPECT_THAT(Xml(wind), testing::ContainsRegex("<Speed>1.000000</Speed>\\s*<Theta>90.000000</Theta>"));
+    EXPECT_THAT(Xml(wind), testing::ContainsRegex("<Speed>1.000000</Speed>\\s*<Theta>90.000000</Theta>.*<VisCosity>0.000018<"));
     wind.SetWindVelocity(ZrVector3d(3, -2, 0.5));
     wind.SetSpeed(4);
     wind.SetTheta(30);
@@ -126,8 +122,6 @@ TEST(InfluenceTest, DocumentsCopiesAndClones)
     gusts.SetWindVelocity(ZrVector3d(9, 9, 9));
     CheckDocumentAndClone(gusts, 3);
     EXPECT_EQ(Xml(gusts).find("9.000000"), std::string::npos) << "the gust is not stored";
-    std::unique_ptr<ZrInfluence> clone(ZrInfluence::Clone(&gusts));
-    EXPECT_EQ(static_cast<ZrRandomWind*>(clone.get())->GetWindVelocity().y, 9.0);
 
     EXPECT_EQ(ZrInfluence::Clone(nullptr), nullptr);
     FakeWind fake;
@@ -149,7 +143,6 @@ TEST(InfluenceTest, AccelerationReachesLiveParticlesOfEnabledInfluences)
     gravity.Apply(&system, 0.5);
     EXPECT_NEAR(system.GetParticle(0)->GetVelocity().y, -4.9, 1e-6);
     EXPECT_NEAR(system.GetParticle(2)->GetVelocity().y, -4.9, 1e-6);
-    EXPECT_EQ(system.GetParticle(0)->GetVelocity().x, 0.0);
     EXPECT_EQ(system.GetParticle(1)->GetVelocity().y, 2.0) << "dead particles keep their velocity";
     gravity.SetEnabled(0);
     gravity.Apply(&system, 0.5);
