@@ -109,6 +109,7 @@ TEST(InfluenceTest, DocumentsCopiesAndClones)
     wind.SetViscosity(0.25f);
     wind.SetDensity(2.5f);
     CheckDocumentAndClone(wind, 2);
+    EXPECT_THAT(Xml(wind), testing::HasSubstr("<Density>2.500000</Density>"));
 
     ZrRandomWind gusts;
     EXPECT_EQ(gusts.GetWindVelocity().x, 1.0);
@@ -126,6 +127,7 @@ TEST(InfluenceTest, DocumentsCopiesAndClones)
     EXPECT_EQ(ZrInfluence::Clone(nullptr), nullptr);
     FakeWind fake;
     EXPECT_EQ(ZrInfluence::Clone(&fake), nullptr);
+    EXPECT_EQ(fake.ZrInfluence::GetType(), 0);
 }
 
 TEST(InfluenceTest, AccelerationReachesLiveParticlesOfEnabledInfluences)
