@@ -132,7 +132,6 @@ TEST(Particle, CopiesCarryEveryFieldAndTheImage)
     ZrParticle built(source);
     ZrParticle assigned;
     assigned = source;
-    assigned = assigned;
     for (ZrParticle* p : {&built, &assigned}) {
         EXPECT_EQ(Xml(*p), Xml(source));
         EXPECT_EQ(p->GetRadius(), 0.5f);
