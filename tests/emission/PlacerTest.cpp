@@ -174,9 +174,6 @@ TEST(Placer, DocumentsCopiesAndClones)
     EXPECT_EQ(screw.GetRoundTime(), 2.0);
     EXPECT_EQ(screw.GetRadius(), 0.1f);
     ExpectVector(screw.GetPosition(), 10, 0, 0);
-    VEXA::VexaString early("<Placer><Radius>0.3</Radius></Placer>");
-    EXPECT_EQ(region.FromXML(early), 1);
-    EXPECT_EQ(region.GetRadius(), 0.3f);
     VEXA::VexaString notXml("<Placer><Position>");
     EXPECT_EQ(box.FromXML(notXml), 0);
     EXPECT_FALSE(box.GetBox().IsNULL());
