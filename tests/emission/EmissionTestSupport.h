@@ -1,8 +1,16 @@
 #pragma once
 // Helpers shared by the emission tests: reproducible rand() sequences and
 // counting how many numbers an operation drew.
+#include "ZrCounter.h"
+#include "ZrPlacer.h"
+#include "ZrShooter.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace emission_test {
@@ -32,16 +40,45 @@ inline int CountDraws(unsigned seed, const std::function<void()>& action, int li
     return -1;
 }
 
-// The first seed from 1 on whose first n draws satisfy accept; 0 when none
-// is found within the bound.
-inline unsigned FindSeed(int n, const std::function<bool(const std::vector<int>&)>& accept,
-                         unsigned bound = 20000000u)
+inline void ExpectVector(const ZRC::ZrVector3d& v, double x, double y, double z, double tolerance = 0.0)
 {
-    for (unsigned seed = 1; seed < bound; ++seed) {
-        if (accept(Draws(seed, n)))
-            return seed;
-    }
-    return 0;
+    EXPECT_NEAR(v.x, x, tolerance);
+    EXPECT_NEAR(v.y, y, tolerance);
+    EXPECT_NEAR(v.z, z, tolerance);
 }
+
+// The document a part writes.
+template <class T>
+std::string Xml(T& part)
+{
+    VEXA::VexaString text;
+    EXPECT_EQ(part.ToXML(text), 1);
+    return std::string(text);
+}
+
+class MockCounter : public ZRC::ZrCounter {
+public:
+    MOCK_METHOD(int, GetType, (), (const, override));
+    MOCK_METHOD(int, GetCount, (double), (override));
+    MOCK_METHOD(unsigned char, FromXML, (VEXA::VexaString&), (override));
+    MOCK_METHOD(unsigned char, ToXML, (VEXA::VexaString&), (override));
+};
+
+class MockPlacer : public ZRC::ZrPlacer {
+public:
+    MOCK_METHOD(int, GetType, (), (const, override));
+    MOCK_METHOD(void, Place, (ZRC::ZrParticle*, double), (override));
+    MOCK_METHOD(ZRC::ZrVector3d, GetPosition, (), (override));
+    MOCK_METHOD(unsigned char, FromXML, (VEXA::VexaString&), (override));
+    MOCK_METHOD(unsigned char, ToXML, (VEXA::VexaString&), (override));
+};
+
+class MockShooter : public ZRC::ZrShooter {
+public:
+    MOCK_METHOD(int, GetType, (), (const, override));
+    MOCK_METHOD(void, Shoot, (ZRC::ZrParticle*, double), (override));
+    MOCK_METHOD(unsigned char, FromXML, (VEXA::VexaString&), (override));
+    MOCK_METHOD(unsigned char, ToXML, (VEXA::VexaString&), (override));
+};
 
 } // namespace emission_test

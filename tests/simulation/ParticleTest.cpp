@@ -3,101 +3,160 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 using namespace ZRC;
 
-TEST(Particle, OneSecondLifeInQuarterSteps)
+namespace {
+
+std::string Xml(ZrParticle& p)
+{
+    VEXA::VexaString text;
+    EXPECT_EQ(p.ToXML(text), 1);
+    return std::string(text);
+}
+
+// A ramp image of the given pixels (R, G, B, A bytes each) in one row.
+void Ramp(ZrImageData& img, std::initializer_list<unsigned char> bytes)
+{
+    ASSERT_EQ(img.Allocate(static_cast<int>(bytes.size() / 4), 1, 32), 1);
+    int i = 0;
+    for (unsigned char b : bytes)
+        img.m_pData[i++] = b;
+}
+
+} // namespace
+
+TEST(Particle, LifeSizeAlphaAndColourFollowTheAgeBeforeTheStep)
 {
     ZrParticle p;
+    EXPECT_EQ(p.GetLifeTime(), 2000);
     p.SetLifeTime(1000);
     p.SetVelocity(ZrVector3d(1.0, 0.0, 0.0));
-    for (int i = 0; i < 5; ++i)
+    p.SetSizeRange(2.0f, 4.0f);
+    EXPECT_EQ(p.UpdateParticle(0.5), 1); // t = 0: the start values
+    const ZrVector4d white = p.GetCurColor();
+    EXPECT_EQ(white.x + white.y + white.z + white.w, 4.0);
+    EXPECT_EQ(p.UpdateParticle(0.25), 1); // t = 0.5
+    EXPECT_FLOAT_EQ(p.GetCurSize(), 3.0f);
+    EXPECT_FLOAT_EQ(p.GetCurAlpha(), 0.5f);
+    EXPECT_DOUBLE_EQ(p.GetCurColor().x, 0.5);
+    EXPECT_DOUBLE_EQ(p.GetCurColor().w, 1.0);
+    for (int i = 0; i < 2; ++i)
         EXPECT_EQ(p.UpdateParticle(0.25), 1) << i;
-    EXPECT_FLOAT_EQ(p.GetCurSize(), 1.0f);
     EXPECT_FLOAT_EQ(p.GetCurAlpha(), 0.0f);
     EXPECT_DOUBLE_EQ(p.GetCurPos().x, 1.25);
     EXPECT_EQ(p.UpdateParticle(0.25), 0);
     EXPECT_EQ(p.IsAlive(), 0);
     EXPECT_FLOAT_EQ(p.GetAge(), 1.5f);
     EXPECT_DOUBLE_EQ(p.GetCurPos().x, 1.25);
+
+    ZrParticle doomed;
+    doomed.SetMustDie(1);
+    EXPECT_EQ(doomed.UpdateParticle(0.5), 0);
+    EXPECT_FLOAT_EQ(doomed.GetAge(), 0.0f);
+    doomed.SetMass(0.0f); // ignored: the inverse mass stays finite
+    EXPECT_FLOAT_EQ(doomed.GetInvMass(), 10.0f);
 }
 
-TEST(Particle, MustDieDoesNotAge)
-{
-    ZrParticle p;
-    p.SetMustDie(1);
-    EXPECT_EQ(p.UpdateParticle(0.5), 0);
-    EXPECT_FLOAT_EQ(p.GetAge(), 0.0f);
-}
-
-TEST(Particle, ImmortalDrawsOnce)
-{
-    ZrParticle p;
-    p.SetLifeTime(0);
-    p.SetSizeRange(0.0f, 10.0f);
-    srand(7);
-    const int r1 = rand() % 100;
-    rand();
-    const int r3 = rand() % 100;
-    srand(7);
-    EXPECT_EQ(p.UpdateParticle(0.5), 1);
-    EXPECT_FLOAT_EQ(p.GetCurSize(), static_cast<float>(10.0f * r1 * static_cast<double>(0.01f)));
-    EXPECT_NEAR(p.GetCurColor().x, 1.0 - r3 * static_cast<double>(0.01f), 1e-12);
-    const float size = p.GetCurSize();
-    EXPECT_EQ(p.UpdateParticle(0.1), 1);
-    EXPECT_FLOAT_EQ(p.GetCurSize(), size);
-}
-
-TEST(Particle, LifeTimeAndMass)
-{
-    ZrParticle p;
-    EXPECT_EQ(p.GetLifeTime(), 2000);
-    p.SetLifeTime(100);
-    EXPECT_EQ(p.GetLifeTime(), 100);
-    p.SetMass(0.0f);
-    EXPECT_FLOAT_EQ(p.GetInvMass(), 10.0f);
-    p.SetMass(0.5f);
-    EXPECT_FLOAT_EQ(p.GetInvMass(), 2.0f);
-}
-
-TEST(Particle, ColourRampBlendAndGuards)
+TEST(Particle, ImmortalDrawsSizeAlphaColourOnce)
 {
     ZrImageData img;
-    ASSERT_EQ(img.Allocate(3, 1, 32), 1);
-    for (int i = 0; i < 12; ++i)
-        img.m_pData[i] = static_cast<unsigned char>(i < 4 ? 0 : (i < 8 ? 100 : 200));
-    ZrParticle p;
-    p.SetLifeTime(1000);
-    p.SetColorImageData(&img);
-    p.UpdateParticle(0.75); // sampled with the age after the step
-    EXPECT_NEAR(p.GetCurColor().x, 150.0 * static_cast<double>(1.0f / 255.0f), 1e-9);
+    Ramp(img, {0, 0, 0, 0, 255, 51, 102, 255});
+    for (bool withImage : {false, true}) {
+        ZrParticle p;
+        p.SetLifeTime(0);
+        p.SetSizeRange(0.0f, 10.0f);
+        if (withImage)
+            p.SetColorImageData(&img);
+        std::srand(7);
+        const int r1 = std::rand() % 100, r2 = std::rand() % 100, r3 = std::rand() % 100;
+        const int next = std::rand();
+        std::srand(7);
+        EXPECT_EQ(p.UpdateParticle(0.5), 1);
+        EXPECT_FLOAT_EQ(p.GetCurSize(), static_cast<float>(10.0f * r1 * static_cast<double>(0.01f)));
+        EXPECT_FLOAT_EQ(p.GetCurAlpha(), static_cast<float>(1.0 - r2 * static_cast<double>(0.01f)));
+        // Age over a zero life time: the ramp's last pixel; without a ramp a third draw.
+        EXPECT_NEAR(p.GetCurColor().x, withImage ? 1.0 : 1.0 - r3 * static_cast<double>(0.01f), 1e-6);
+        EXPECT_EQ(std::rand() == next, !withImage);
+        const float size = p.GetCurSize();
+        EXPECT_EQ(p.UpdateParticle(0.1), 1);
+        EXPECT_FLOAT_EQ(p.GetCurSize(), size);
+        EXPECT_FLOAT_EQ(p.GetAge(), 0.6f);
+    }
+}
 
-    img.m_nDepth = 24;
-    ZrParticle q;
-    q.SetColorImageData(&img);
-    q.UpdateParticle(0.1);
-    EXPECT_DOUBLE_EQ(q.GetCurColor().x, 0.0);
-    img.m_nDepth = 32;
-    img.m_nWidth = 0;
-    ZrParticle r;
-    r.SetColorImageData(&img);
-    r.UpdateParticle(0.1);
-    EXPECT_DOUBLE_EQ(r.GetCurColor().x, 0.0);
+TEST(Particle, ColourRampBlendsNeighboursAndGuardsBadImages)
+{
+    ZrImageData img;
+    Ramp(img, {0, 0, 0, 0, 100, 100, 100, 100, 200, 200, 200, 255});
+    const struct {
+        double age;
+        double value, alpha;
+    } cases[] = {{0.0, 0, 0}, {0.25, 50, 50}, {0.5, 100, 100}, {0.75, 150, 177.5}, {1.0, 200, 255}};
+    for (const auto& c : cases) {
+        ZrParticle p;
+        p.SetLifeTime(1000);
+        p.SetColorImageData(&img);
+        p.UpdateParticle(c.age); // sampled with the age after the step
+        EXPECT_NEAR(p.GetCurColor().x, c.value * static_cast<double>(1.0f / 255.0f), 1e-9) << c.age;
+        EXPECT_NEAR(p.GetCurColor().w, c.alpha * static_cast<double>(1.0f / 255.0f), 1e-9) << c.age;
+    }
+    for (int bad = 0; bad < 2; ++bad) {
+        img.m_nDepth = bad == 0 ? 24 : 32;
+        img.m_nWidth = bad == 0 ? 3 : 0;
+        ZrParticle p;
+        p.SetColorImageData(&img);
+        p.UpdateParticle(0.1);
+        EXPECT_DOUBLE_EQ(p.GetCurColor().x, 0.0);
+    }
     img.m_nWidth = 3;
+}
+
+TEST(Particle, CopiesCarryEveryFieldAndTheImage)
+{
+    ZrImageData img;
+    Ramp(img, {10, 20, 30, 40});
+    ZrParticle source;
+    source.SetSizeRange(3.0f, 5.0f);
+    source.SetAlphaRange(0.25f, 0.75f);
+    source.SetColorRangeStart(ZrVector4d(0.1, 0.2, 0.3, 0.4));
+    source.SetColorRangeEnd(ZrVector4d(0.5, 0.6, 0.7, 0.8));
+    source.SetLifeTime(4000);
+    source.SetRadius(0.5f);
+    source.SetMass(0.25f);
+    source.SetPosition(ZrVector3d(1, 2, 3));
+    source.SetVelocity(ZrVector3d(4, 5, 6));
+    source.SetColorImageData(&img);
+    source.UpdateParticle(1.0);
+    ZrParticle built(source);
+    ZrParticle assigned;
+    assigned = source;
+    for (ZrParticle* p : {&built, &assigned}) {
+        EXPECT_EQ(Xml(*p), Xml(source));
+        EXPECT_EQ(p->GetRadius(), 0.5f);
+        EXPECT_EQ(p->GetInvMass(), 4.0f);
+        EXPECT_EQ(p->GetCurPos().y, 7.0);
+        EXPECT_EQ(p->GetVelocity().z, 6.0);
+        EXPECT_EQ(p->GetAge(), 1.0f);
+        EXPECT_EQ(p->GetCurSize(), source.GetCurSize());
+        EXPECT_EQ(p->GetCurAlpha(), source.GetCurAlpha());
+        EXPECT_EQ(p->GetColorImageData(), &img);
+        p->UpdateParticle(1.0);
+        EXPECT_NEAR(p->GetCurColor().y, 20.0 / 255, 1e-6);
+    }
 }
 
 TEST(Particle, TemplateDocument)
 {
     ZrParticle p;
-    VEXA::VexaString text;
-    EXPECT_EQ(p.ToXML(text), 1);
-    EXPECT_NE(std::string(text).find("<LifeTime>2.000000</LifeTime>"), std::string::npos);
-    EXPECT_NE(std::string(text).find("<Radius>0.200000</Radius>"), std::string::npos);
-    VEXA::VexaString only("<ParticleTemple><Radius>0.5</Radius></ParticleTemple>");
+    EXPECT_NE(Xml(p).find("<LifeTime>2.000000</LifeTime>"), std::string::npos);
+    EXPECT_NE(Xml(p).find("<Radius>0.200000</Radius>"), std::string::npos);
+    VEXA::VexaString only("<ParticleTemple><Radius>0.5</Radius><LifeTime>3</LifeTime></ParticleTemple>");
     ZrParticle q;
     EXPECT_EQ(q.FromXML(only), 1);
-    EXPECT_FLOAT_EQ(q.GetRadius(), 0.5f);
-    EXPECT_EQ(q.GetLifeTime(), 2000);
+    EXPECT_EQ(q.GetLifeTime(), 3000);
+    EXPECT_FLOAT_EQ(q.GetRadius(), 0.2f) << "read in the writer's order: a radius before the life time is passed over";
     VEXA::VexaString other("<Other/>");
     EXPECT_EQ(q.FromXML(other), 0);
 }

@@ -1,0 +1,351 @@
+#include "ZrAccelInfluence.h"
+#include "ZrParticle.h"
+#include "ZrParticleSystem.h"
+#include "ZrRadialShooter.h"
+#include "ZrRandomWind.h"
+#include "ZrSingleShooter.h"
+#include "ZrWindInfluence.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace ZRC;
+
+namespace {
+
+// A system whose pool holds count live particles made from the default template.
+void Fill(ZrParticleSystem& system, int count)
+{
+    ZrParticle templ;
+    for (int i = 0; i < count; ++i)
+        ASSERT_NE(system.CreateParticle(&templ), nullptr);
+}
+
+double Vx(ZrParticleSystem& system, int i) { return system.GetParticle(i)->GetVelocity().x; }
+
+template <class T>
+std::string Xml(T& part)
+{
+    VEXA::VexaString xml;
+    EXPECT_EQ(part.ToXML(xml), 1);
+    return std::string(xml);
+}
+
+// An influence that claims the wind type code without being one.
+class FakeWind : public ZrInfluence {
+public:
+    void Apply(ZrParticleSystem*, double) override {}
+    unsigned char FromXML(VEXA::VexaString&) override { return 0; }
+    unsigned char ToXML(VEXA::VexaString&) override { return 0; }
+    int GetType() const override { return 2; }
+};
+
+// The value a shooter draw gives for the random number r in the range start..end.
+float ExpectedDraw(int r, float start, float end)
+{
+    return static_cast<float>((r % 100) * static_cast<double>(0.01f) * static_cast<float>(end - start) + start);
+}
+
+ZrVector3d ShootOnce(ZrShooter& shooter)
+{
+    ZrParticle particle;
+    shooter.Shoot(&particle, 0.016);
+    return particle.GetVelocity();
+}
+
+// A shooter that claims the radial type code without being one.
+class FakeRadial : public ZrShooter {
+public:
+    int GetType() const override { return 1; }
+    void Shoot(ZrParticle*, double) override {}
+    unsigned char FromXML(VEXA::VexaString&) override { return 0; }
+    unsigned char ToXML(VEXA::VexaString&) override { return 0; }
+};
+
+// Every configured value is written as an element's text.
+void ExpectWritten(const std::string& text, const std::vector<const char*>& values)
+{
+    for (const char* value : values)
+        EXPECT_NE(text.find(std::string(">") + value + "<"), std::string::npos) << value;
+}
+
+// Document round trip, refusal by the other classes, self copy and clone:
+// every stored field must survive each path unchanged.
+template <class T>
+void CheckDocumentAndClone(T& configured, int type, const std::vector<const char*>& values)
+{
+    SCOPED_TRACE(type);
+    EXPECT_EQ(configured.GetType(), type);
+    configured.SetEnabled(0);
+    const std::string text = Xml(configured);
+    ExpectWritten(text, values);
+    VEXA::VexaString xml(text.c_str());
+    T back;
+    EXPECT_EQ(back.FromXML(xml), 1);
+    EXPECT_EQ(Xml(back), text);
+    ZrAccelInfluence accel;
+    ZrWindInfluence wind;
+    ZrRandomWind gusts;
+    EXPECT_EQ(accel.FromXML(xml) + wind.FromXML(xml) + gusts.FromXML(xml), 1) << "only its own class reads it";
+    EXPECT_EQ(configured.Copy(configured), 0);
+    std::unique_ptr<ZrInfluence> clone(ZrInfluence::Clone(&configured));
+    ASSERT_NE(dynamic_cast<T*>(clone.get()), nullptr);
+    EXPECT_EQ(clone->IsEnabled(), 0);
+    EXPECT_EQ(Xml(*clone), text);
+}
+
+} // namespace
+
+TEST(InfluenceTest, DocumentsCopiesAndClones)
+{
+    ZrAccelInfluence accel;
+    accel.SetAccelDirection(ZrVector3d(0.5, -1, 2));
+    accel.SetAccelSize(3.25f);
+    CheckDocumentAndClone(accel, 1, {"0.500000", "-1.000000", "2.000000", "3.250000"});
+
+    ZrWindInfluence wind;
+    EXPECT_THAT(Xml(wind), testing::ContainsRegex("<Speed>1.000000</Speed>\\s*<Theta>90.000000</Theta>.*<VisCosity>0.000018<"));
+    wind.SetWindVelocity(ZrVector3d(3, -2, 0.5));
+    wind.SetSpeed(4);
+    wind.SetTheta(30);
+    wind.SetPhi(60);
+    wind.SetViscosity(0.25f);
+    wind.SetDensity(2.5f);
+    CheckDocumentAndClone(wind, 2, {"3.000000", "-2.000000", "0.500000", "4.000000", "30.000000", "60.000000", "0.250000", "2.500000"});
+
+    ZrRandomWind gusts;
+    EXPECT_EQ(gusts.GetWindVelocity().x, 1.0);
+    EXPECT_THAT(Xml(gusts), testing::ContainsRegex("<SpeedStart>1.000000</SpeedStart>\\s*<SpeedEnd>1.000000<"));
+    gusts.SetSpeedRange(0.5f, 2.5f);
+    gusts.SetThetaRange(10, 20);
+    gusts.SetPhiRange(30, 40);
+    gusts.SetViscosity(0.125f);
+    gusts.SetDensity(1.5f);
+    gusts.SetPowerTime(0.75);
+    gusts.SetWindVelocity(ZrVector3d(9, 9, 9));
+    CheckDocumentAndClone(gusts, 3, {"0.500000", "2.500000", "10.000000", "20.000000", "30.000000", "40.000000", "0.125000", "1.500000", "0.750000"});
+    EXPECT_EQ(Xml(gusts).find("9.000000"), std::string::npos) << "the gust is not stored";
+
+    EXPECT_EQ(ZrInfluence::Clone(nullptr), nullptr);
+    FakeWind fake;
+    EXPECT_EQ(ZrInfluence::Clone(&fake), nullptr);
+    EXPECT_EQ(fake.ZrInfluence::GetType(), 0);
+}
+
+TEST(InfluenceTest, AccelerationReachesLiveParticlesOfEnabledInfluences)
+{
+    ZrParticleSystem system;
+    Fill(system, 3);
+    system.GetParticle(1)->SetVelocity(ZrVector3d(1, 2, 3));
+    system.GetParticle(1)->SetMustDie(1);
+    system.GetParticle(1)->UpdateParticle(0.0);
+    ZrAccelInfluence gravity;
+    gravity.Apply(&system, 0.5); // a fresh influence does nothing
+    EXPECT_EQ(system.GetParticle(0)->GetVelocity().y, 0.0);
+    gravity.SetAccelDirection(ZrVector3d(0, -2, 0));
+    gravity.SetAccelSize(4.9f);
+    gravity.Apply(&system, 0.5);
+    EXPECT_NEAR(system.GetParticle(0)->GetVelocity().y, -4.9, 1e-6);
+    EXPECT_NEAR(system.GetParticle(2)->GetVelocity().y, -4.9, 1e-6);
+    EXPECT_EQ(system.GetParticle(1)->GetVelocity().y, 2.0) << "dead particles keep their velocity";
+    gravity.SetEnabled(0);
+    gravity.Apply(&system, 0.5);
+    EXPECT_NEAR(system.GetParticle(0)->GetVelocity().y, -4.9, 1e-6);
+    gravity.Apply(nullptr, 0.5);
+}
+
+// Drag toward the wind: (wind - v) * pi r^2 * (|v - wind| * 0.2 pi density + 6 pi viscosity) / mass.
+TEST(InfluenceTest, SteadyWindDrag)
+{
+    struct Case {
+        ZrVector3d wind, velocity;
+        float viscosity, density, mass;
+        bool noArea;
+        double expectedX;
+    } cases[] = {
+        {ZrVector3d(1, 0, 0), ZrVector3d(), 1.8e-5f, 1.2929f, 0.0f, false, 0.10213},
+        {ZrVector3d(2, 0, 0), ZrVector3d(), 1.8e-5f, 1.2929f, 0.0f, false, 0.40842},
+        {ZrVector3d(1, 0, 0), ZrVector3d(), 0.5f, 0.0f, 0.0f, false, 1.18435},
+        {ZrVector3d(1, 0, 0), ZrVector3d(), 1.8e-5f, 1.2929f, 0.2f, false, 0.10213 / 2},
+        {ZrVector3d(1, 0, 0), ZrVector3d(-3, 0, 0), 1.8e-5f, 1.2929f, 0.0f, false, -3.0 + 1.6335},
+        {ZrVector3d(1, 0, 0), ZrVector3d(), 1.8e-5f, 1.2929f, 0.0f, true, 0.0},
+        {ZrVector3d(0.5, -1, 2), ZrVector3d(0.5, -1, 2), 1.8e-5f, 1.2929f, 0.0f, false, 0.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expectedX);
+        ZrWindInfluence wind;
+        wind.SetWindVelocity(c.wind);
+        wind.SetViscosity(c.viscosity);
+        wind.SetDensity(c.density);
+        wind.SetTheta(0.0f); // the angle and speed fields do not steer the wind
+        wind.SetSpeed(5.0f);
+        ZrParticleSystem system;
+        Fill(system, 2);
+        if (c.noArea)
+            system.GetParticle(0)->SetRadius(0.0f); // the cross-section comes from the first particle
+        if (c.mass > 0)
+            system.GetParticle(1)->SetMass(c.mass);
+        system.GetParticle(1)->SetVelocity(c.velocity);
+        wind.Apply(&system, 0.1);
+        EXPECT_NEAR(Vx(system, 1), c.expectedX, 5e-5);
+        EXPECT_EQ(system.GetParticle(1)->GetVelocity().y, c.velocity.y);
+        wind.SetEnabled(0);
+        system.GetParticle(1)->SetVelocity(ZrVector3d());
+        wind.Apply(&system, 0.1);
+        EXPECT_EQ(Vx(system, 1), 0.0);
+    }
+    ZrWindInfluence wind;
+    ZrParticleSystem empty;
+    wind.Apply(&empty, 0.1);
+    wind.Apply(nullptr, 0.1);
+}
+
+TEST(InfluenceTest, GustDrawsSpeedThetaPhiInOrderAndGrowsInOverThePowerTime)
+{
+    ZrRandomWind gusts;
+    gusts.SetSpeedRange(1.0f, 3.0f);
+    gusts.SetThetaRange(20.0f, 70.0f);
+    gusts.SetPhiRange(100.0f, 200.0f);
+    ZrParticleSystem system;
+    Fill(system, 1);
+    std::srand(42);
+    const int r1 = std::rand(), r2 = std::rand(), r3 = std::rand();
+    const double s = static_cast<float>(r1 % 1000 * 0.0010000000474974513 * 2.0f + 1.0f);
+    const float th = static_cast<float>(static_cast<float>(r2 % 1000 * 0.0010000000474974513 * 50.0f + 20.0f) * 0.017453291681077746);
+    const float ph = static_cast<float>(static_cast<float>(r3 % 1000 * 0.0010000000474974513 * 100.0f + 100.0f) * 0.017453291681077746);
+    std::srand(42);
+    gusts.Apply(&system, 0.1);
+    const ZrVector3d w = gusts.GetWindVelocity();
+    EXPECT_EQ(w.x, s * std::sin(th) * std::cos(ph));
+    EXPECT_EQ(w.y, s * std::cos(th));
+    EXPECT_EQ(w.z, s * std::sin(th) * std::sin(ph));
+
+    // An empty system draws nothing.
+    ZrParticleSystem empty;
+    std::srand(5);
+    const int next = std::rand();
+    std::srand(5);
+    gusts.Apply(&empty, 0.1);
+    gusts.Apply(nullptr, 0.1);
+    EXPECT_EQ(std::rand(), next);
+
+    gusts.SetSpeedRange(1.0f, 1.0f);
+    gusts.SetThetaRange(90.0f, 90.0f);
+    gusts.SetPhiRange(0.0f, 0.0f);
+    ZrParticleSystem aged;
+    Fill(aged, 4);
+    const double ages[] = {0.0, 0.25, 0.5, 0.125};
+    const double share[] = {1.0, 0.5, 1.0, 0.25};
+    for (double powerTime : {0.5, 0.0}) {
+        gusts.SetPowerTime(powerTime);
+        for (int i = 0; i < 4; ++i) {
+            aged.GetParticle(i)->SetVelocity(ZrVector3d());
+            if (powerTime > 0)
+                aged.GetParticle(i)->UpdateParticle(ages[i]);
+        }
+        gusts.Apply(&aged, 0.1);
+        EXPECT_NEAR(Vx(aged, 0), 0.10213, 5e-6); // the same drag law as the steady wind
+        for (int i = 1; i < 4; ++i)
+            EXPECT_NEAR(Vx(aged, i), Vx(aged, 0) * (powerTime > 0 ? share[i] : 1.0), 1e-12) << i;
+    }
+}
+
+TEST(ShooterTest, RadialDrawsThetaPhiSpeedInOrder)
+{
+    ZrRadialShooter fresh; // theta 0..45, phi 0..360, speed 1..2
+    ZrRadialShooter shooter;
+    shooter.SetThetaRange(10.0f, 80.0f);
+    shooter.SetPhiRange(30.0f, 300.0f);
+    shooter.SetSpeedRange(0.5f, 4.5f);
+    const float ranges[2][6] = {{0, 45, 0, 360, 1, 2}, {10, 80, 30, 300, 0.5f, 4.5f}};
+    for (unsigned seed = 1; seed <= 16; ++seed) {
+        const float* r = ranges[seed % 2];
+        std::srand(seed);
+        const int r1 = std::rand(), r2 = std::rand(), r3 = std::rand();
+        const int next = std::rand();
+        const float th = static_cast<float>(ExpectedDraw(r1, r[0], r[1]) * 0.017453292519943295);
+        const float ph = static_cast<float>(ExpectedDraw(r2, r[2], r[3]) * 0.017453292519943295);
+        const double speed = ExpectedDraw(r3, r[4], r[5]);
+        std::srand(seed);
+        const ZrVector3d v = ShootOnce(seed % 2 ? shooter : fresh);
+        EXPECT_EQ(v.x, speed * std::sin(th) * std::cos(ph)) << seed;
+        EXPECT_EQ(v.y, speed * std::cos(th)) << seed;
+        EXPECT_EQ(v.z, speed * std::sin(th) * std::sin(ph)) << seed;
+        EXPECT_EQ(std::rand(), next) << "exactly three draws per shot";
+    }
+}
+
+TEST(ShooterTest, SpeedDrawsAreHundredStepsFromStartTowardEnd)
+{
+    const float ranges[][2] = {{1.0f, 2.0f}, {5.0f, 1.0f}, {3.0f, 3.0f}, {-2.0f, 6.0f}};
+    ZrSingleShooter shooter;
+    shooter.SetDirection(ZrVector3d(1, 0, 2));
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        const float* r = ranges[seed % 4];
+        shooter.SetSpeedRange(r[0], r[1]);
+        std::srand(seed);
+        const double speed = ExpectedDraw(std::rand(), r[0], r[1]);
+        const int next = std::rand();
+        std::srand(seed);
+        const ZrVector3d v = ShootOnce(shooter);
+        EXPECT_EQ(v.x, speed) << seed;
+        EXPECT_EQ(v.z, 2 * speed) << seed;
+        EXPECT_EQ(std::rand(), next) << "one draw per shot";
+    }
+    ZrSingleShooter fresh; // aims along (1, 1, 1)
+    fresh.SetSpeedRange(2.0f, 2.0f);
+    EXPECT_EQ(ShootOnce(fresh).x, 2.0);
+}
+
+TEST(ShooterTest, DocumentsCopiesAndClones)
+{
+    ZrRadialShooter radial;
+    radial.SetSpeedRange(2.5f, 7.25f);
+    radial.SetThetaRange(12.5f, 33.0f);
+    radial.SetPhiRange(-10.0f, 90.5f);
+    ZrSingleShooter single;
+    single.SetSpeedRange(0.5f, 0.75f);
+    single.SetDirection(ZrVector3d(-1.5, 0.25, 8));
+    EXPECT_THAT(Xml(radial), testing::ContainsRegex("<ShooterType>RadialShooter</ShooterType>\\s*<SpeedRangeStart>2.500000<"));
+
+    ZrShooter* parts[] = {&radial, &single};
+    for (ZrShooter* part : parts) {
+        SCOPED_TRACE(part->GetType());
+        const std::string text = Xml(*part);
+        ExpectWritten(text, part == &radial ? std::vector<const char*>{"2.500000", "7.250000", "12.500000", "33.000000", "-10.000000", "90.500000"}
+                                            : std::vector<const char*>{"0.500000", "0.750000", "-1.500000", "0.250000", "8.000000"});
+        VEXA::VexaString xml(text.c_str());
+        ZrRadialShooter radialBack;
+        ZrSingleShooter singleBack;
+        EXPECT_EQ(radialBack.FromXML(xml) + singleBack.FromXML(xml), 1) << "only its own class reads it";
+        EXPECT_EQ(Xml(part == &radial ? static_cast<ZrShooter&>(radialBack) : singleBack), text);
+        std::unique_ptr<ZrShooter> clone(ZrShooter::Clone(part));
+        ASSERT_NE(clone, nullptr);
+        EXPECT_EQ(clone->GetType(), part->GetType());
+        EXPECT_EQ(Xml(*clone), text);
+    }
+    EXPECT_EQ(radial.Copy(radial) + single.Copy(single), 0);
+    EXPECT_EQ(ZrShooter::Clone(nullptr), nullptr);
+    FakeRadial fake;
+    EXPECT_EQ(ZrShooter::Clone(&fake), nullptr);
+
+    // Partial and out-of-order documents: named values are read, the rest kept.
+    VEXA::VexaString text("<Shooter><SpeedRangeEnd>5</SpeedRangeEnd><SpeedRangeStart>3</SpeedRangeStart></Shooter>");
+    EXPECT_EQ(radial.FromXML(text), 1);
+    float a, b;
+    radial.GetSpeedRange(a, b);
+    EXPECT_EQ(a, 3.0f);
+    EXPECT_EQ(b, 7.25f) << "read in the writer's order: an end before its start is passed over";
+    VEXA::VexaString lower("<Shooter><ShooterType>radialshooter</ShooterType><SpeedRangeStart>9</SpeedRangeStart></Shooter>");
+    EXPECT_EQ(radial.FromXML(lower), 0);
+    VEXA::VexaString dir("<Shooter><ShooterType>SingleShooter</ShooterType><Direction><Direction:Y>-2</Direction:Y></Direction></Shooter>");
+    EXPECT_EQ(single.FromXML(dir), 1);
+    EXPECT_EQ(single.GetDirection().y, -2.0);
+    EXPECT_EQ(single.GetDirection().z, 8.0);
+}
