@@ -4,7 +4,6 @@
 #include "ZrCompress.h"
 
 #include <gtest/gtest.h>
-#include <zip.h>
 
 #include <string>
 #include <vector>
@@ -14,12 +13,6 @@ using ZRC::ZrCacheFile;
 
 namespace {
 
-struct Entry {
-    std::string name, content;
-    zip_int32_t method;
-    zip_uint16_t encryption;
-};
-
 std::string Document(int n)
 {
     return n == 0 ? "" : Document(n - 1) + "<ParticleSystem><Speed:X>" + std::to_string(n) + ".000000</Speed:X></ParticleSystem>";
@@ -27,19 +20,10 @@ std::string Document(int n)
 
 class ZrCacheFileTest : public ::testing::Test {
 protected:
-    std::string Build(const std::string& file, const std::vector<Entry>& entries)
+    std::string Build(const std::string& file, const std::vector<nbtest::ZipEntry>& entries)
     {
-        const std::string path = m_dir / file;
-        zip_t* za = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
-        for (const Entry& e : entries) {
-            const zip_int64_t idx =
-                zip_file_add(za, e.name.c_str(), zip_source_buffer(za, e.content.data(), e.content.size(), 0), 0);
-            zip_set_file_compression(za, static_cast<zip_uint64_t>(idx), e.method, 0);
-            if (e.encryption != ZIP_EM_NONE)
-                zip_file_set_encryption(za, static_cast<zip_uint64_t>(idx), e.encryption, "5KPOV");
-        }
-        EXPECT_EQ(zip_close(za), 0);
-        return path;
+        nbtest::WriteZip(m_dir / file, entries);
+        return m_dir / file;
     }
 
     // ReadFile followed by UnZip, as the resource reader does it; "!" for a failure.
@@ -63,10 +47,8 @@ protected:
 TEST_F(ZrCacheFileTest, EntriesReadBackByExactName)
 {
     const std::string doc = Document(40);
-    const std::string path = Build("particle.sc", {{"fire", doc, ZIP_CM_DEFLATE, ZIP_EM_NONE},
-                                                   {"dir/Snow", "plain stored text", ZIP_CM_STORE, ZIP_EM_NONE},
-                                                   {"bzip", doc, ZIP_CM_BZIP2, ZIP_EM_NONE},
-                                                   {"empty", "", ZIP_CM_STORE, ZIP_EM_NONE}});
+    const std::string path = Build("particle.sc", {{"fire", doc, false}, {"dir/Snow", "plain stored text", false, ZIP_CM_STORE},
+                                                   {"bzip", doc, false, ZIP_CM_BZIP2}, {"empty", "", false, ZIP_CM_STORE}});
     ZrCacheFile cache;
     EXPECT_EQ(cache.IsOpen() + cache.GetEntryCount(), 0);
     EXPECT_EQ(Read(cache, "fire"), "!");
@@ -90,7 +72,7 @@ TEST_F(ZrCacheFileTest, EntriesReadBackByExactName)
                   "|" + cache.GetEntryName(-1).Str(), "fire|dir/Snow||");
 
     // Reopening switches archives; closing or a failed open leaves it closed.
-    ASSERT_EQ(cache.Open(Build("b.sc", {{"two", "2", ZIP_CM_STORE, ZIP_EM_NONE}}).c_str(), ""), 0);
+    ASSERT_EQ(cache.Open(Build("b.sc", {{"two", "2", false, ZIP_CM_STORE}}).c_str(), ""), 0);
     EXPECT_EQ(Read(cache, "fire"), "!");
     EXPECT_EQ(Read(cache, "two"), "2");
     cache.Close();
@@ -117,11 +99,10 @@ TEST_F(ZrCacheFileTest, EntriesReadBackByExactName)
 TEST_F(ZrCacheFileTest, EncryptedEntriesNeedTheAccessString)
 {
     const std::string doc = Document(25);
-    const std::string path = Build("secret.sc", {{"pk-deflate", doc, ZIP_CM_DEFLATE, ZIP_EM_TRAD_PKWARE},
-                                                 {"pk-stored", "stored secret", ZIP_CM_STORE, ZIP_EM_TRAD_PKWARE},
-                                                 {"aes-deflate", doc, ZIP_CM_DEFLATE, ZIP_EM_AES_256},
-                                                 {"aes-stored", "aes secret", ZIP_CM_STORE, ZIP_EM_AES_256},
-                                                 {"open", "not secret", ZIP_CM_DEFLATE, ZIP_EM_NONE}});
+    const std::string path = Build("secret.sc", {{"pk-deflate", doc, true, ZIP_CM_DEFLATE, ZIP_EM_TRAD_PKWARE},
+                                                 {"pk-stored", "stored secret", true, ZIP_CM_STORE, ZIP_EM_TRAD_PKWARE},
+                                                 {"aes-deflate", doc, true}, {"aes-stored", "aes secret", true, ZIP_CM_STORE},
+                                                 {"open", "not secret", false}});
     for (const std::string access : {"5KPOV", "wrong", ""}) {
         ZrCacheFile cache;
         ASSERT_EQ(cache.Open(path.c_str(), access.c_str()), 0);

@@ -61,10 +61,12 @@ struct ZipEntry {
     std::string name;
     std::string content;
     bool encrypted;
+    zip_int32_t method = ZIP_CM_DEFLATE;
+    zip_uint16_t cipher = ZIP_EM_AES_256;
 };
 
-// Writes a zip archive of deflated entries; encrypted ones use the
-// container's access string as their password.
+// Writes a zip archive (deflated entries unless told otherwise); encrypted
+// ones use the container's access string as their password.
 inline void WriteZip(const std::string& path, const std::vector<ZipEntry>& entries)
 {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
@@ -75,9 +77,9 @@ inline void WriteZip(const std::string& path, const std::vector<ZipEntry>& entri
         zip_source_t* src = zip_source_buffer(za, e.content.data(), e.content.size(), 0);
         const zip_int64_t idx = zip_file_add(za, e.name.c_str(), src, ZIP_FL_ENC_UTF_8);
         ASSERT_GE(idx, 0) << zip_strerror(za);
-        zip_set_file_compression(za, static_cast<zip_uint64_t>(idx), ZIP_CM_DEFLATE, 0);
+        zip_set_file_compression(za, static_cast<zip_uint64_t>(idx), e.method, 0);
         if (e.encrypted)
-            zip_file_set_encryption(za, static_cast<zip_uint64_t>(idx), ZIP_EM_AES_256, "5KPOV");
+            zip_file_set_encryption(za, static_cast<zip_uint64_t>(idx), e.cipher, "5KPOV");
     }
     ASSERT_EQ(zip_close(za), 0);
 }
