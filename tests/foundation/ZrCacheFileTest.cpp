@@ -58,14 +58,10 @@ TEST_F(ZrCacheFileTest, EntriesReadBackByExactName)
                                                          {"empty", ""}, {"Fire", "!"}, {"dir/snow", "!"}, {"Snow", "!"}, {"", "!"}};
     for (const auto& r : reads)
         EXPECT_EQ(Read(cache, r.first), r.second) << r.first;
-    // Deflated entries are handed out still compressed, others framed as stored.
+    // Deflated entries are handed out still compressed.
     ZrByteArray bytes;
     ASSERT_EQ(cache.ReadFile("fire", bytes), 0);
-    EXPECT_LT(bytes.GetSize(), static_cast<int>(doc.size()));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.GetData()), 5), std::string("ZrCF\x08", 5));
-    ASSERT_EQ(cache.ReadFile("bzip", bytes), 0);
-    EXPECT_EQ(bytes.GetSize() * 10 + bytes.GetData()[4], static_cast<int>(doc.size() + 14) * 10);
-    EXPECT_EQ(Read(cache, "fire", static_cast<unsigned int>(doc.size() - 1)), "!");
 
     ASSERT_EQ(cache.GetEntryCount(), 4);
     EXPECT_EQ(std::string(cache.GetEntryName(0)) + "|" + cache.GetEntryName(1).Str() + "|" + cache.GetEntryName(4).Str() +
