@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -13,8 +15,6 @@ namespace ZRC {
 
 namespace {
 
-// Entries larger than this (stored or uncompressed) are refused rather than read.
-const zip_uint64_t kMaxEntrySize = 256u << 20;
 const unsigned int kFrameHeaderSize = 14;
 
 // Error codes of ReadFile besides libzip's own.
@@ -84,7 +84,20 @@ void Frame(unsigned int method, unsigned int size, unsigned int crc, const std::
 
 } // namespace
 
-ZrCacheFile::ZrCacheFile() : m_archive(nullptr) {}
+// An opened archive, shared by the container objects that opened the same
+// unchanged file; its mutex makes them take turns.
+struct ZrCacheFile::Archive {
+    zip_t* zip = nullptr;
+    std::string key;
+    std::mutex mutex;
+    ~Archive()
+    {
+        if (zip)
+            zip_discard(zip);
+    }
+};
+
+ZrCacheFile::ZrCacheFile() = default;
 
 ZrCacheFile::~ZrCacheFile() { Close(); }
 
@@ -98,55 +111,83 @@ int ZrCacheFile::Open(const VEXA::VexaString& path, const VEXA::VexaString& acce
     const std::filesystem::path file(path.Str());
     if (!std::filesystem::is_regular_file(file, ec))
         return ZIP_ER_NOENT;
-    if (std::filesystem::file_size(file, ec) == 0 || ec)
+    const std::uintmax_t size = std::filesystem::file_size(file, ec);
+    if (ec || size == 0)
         return ZIP_ER_NOZIP;
+    const auto modified = std::filesystem::last_write_time(file, ec);
+    if (ec)
+        return ZIP_ER_NOENT;
+    std::string key = path.Str();
+    key += '\0' + std::to_string(size) + '\0' + std::to_string(modified.time_since_epoch().count()) + '\0';
+    key += access.Str();
+
+    // The most recently opened container stays open for the next Open of the
+    // same unchanged file.
+    static std::mutex lastMutex;
+    static std::shared_ptr<Archive> last;
+    {
+        std::lock_guard<std::mutex> lock(lastMutex);
+        if (last && last->key == key) {
+            m_archive = last;
+            return 0;
+        }
+    }
 
     int error = ZIP_ER_OK;
-    zip_t* archive = zip_open(path, ZIP_RDONLY | ZIP_CHECKCONS, &error);
-    if (!archive)
+    zip_t* zip = zip_open(path, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (!zip)
         return error != ZIP_ER_OK ? error : ZIP_ER_NOZIP;
-    if (!access.IsEmpty() && zip_set_default_password(archive, access) != 0) {
-        zip_discard(archive);
+    if (!access.IsEmpty() && zip_set_default_password(zip, access) != 0) {
+        zip_discard(zip);
         return ZIP_ER_INTERNAL;
     }
+    auto archive = std::make_shared<Archive>();
+    archive->zip = zip;
+    archive->key = key;
     m_archive = archive;
-    m_password = access;
+    std::lock_guard<std::mutex> lock(lastMutex);
+    last = archive;
     return 0;
 }
 
-void ZrCacheFile::Close()
-{
-    if (m_archive) {
-        zip_discard(m_archive);
-        m_archive = nullptr;
-    }
-    m_password = "";
-}
+void ZrCacheFile::Close() { m_archive.reset(); }
 
 unsigned char ZrCacheFile::IsOpen() const { return m_archive ? 1 : 0; }
 
 int ZrCacheFile::ReadFile(const VEXA::VexaString& entry, ZrByteArray& out)
+{
+    return ReadFile(entry, out, kMaxEntrySize);
+}
+
+int ZrCacheFile::ReadFile(const VEXA::VexaString& entry, ZrByteArray& out, unsigned int maxSize)
 {
     out.RemoveAll();
     if (!m_archive)
         return kErrNotOpen;
     if (entry.IsEmpty())
         return kErrNoEntry;
+    std::lock_guard<std::mutex> lock(m_archive->mutex);
+    zip_t* const archive = m_archive->zip;
+    const zip_uint64_t limit = maxSize < kMaxEntrySize ? maxSize : kMaxEntrySize;
     // Exact lookup: full path, letter case significant, raw name bytes.
-    const zip_int64_t index = zip_name_locate(m_archive, entry, ZIP_FL_ENC_RAW);
+    const zip_int64_t index = zip_name_locate(archive, entry, ZIP_FL_ENC_RAW);
     if (index < 0) {
-        zip_error_clear(m_archive);
+        zip_error_clear(archive);
         return kErrNoEntry;
     }
     const zip_uint64_t idx = static_cast<zip_uint64_t>(index);
     zip_stat_t st;
     zip_stat_init(&st);
-    if (zip_stat_index(m_archive, idx, 0, &st) != 0)
-        return LibzipError(m_archive);
+    if (zip_stat_index(archive, idx, 0, &st) != 0)
+        return LibzipError(archive);
     const zip_uint64_t needed = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD;
     if ((st.valid & needed) != needed)
         return kErrDamaged;
-    if (st.size > kMaxEntrySize || st.comp_size > kMaxEntrySize)
+    // Stored bytes beyond what the largest allowed content can take in any
+    // compression method (whose worst cases expand by well under an eighth)
+    // are refused as well, before anything is read.
+    const zip_uint64_t packedLimit = st.comp_method == ZIP_CM_STORE ? limit : limit + limit / 8 + 4096;
+    if (st.size > limit || st.comp_size > packedLimit)
         return kErrTooLarge;
 
     const bool encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
@@ -162,7 +203,7 @@ int ZrCacheFile::ReadFile(const VEXA::VexaString& entry, ZrByteArray& out)
     // (newer AES entries) is read decompressed instead, so that libzip checks
     // its authentication code.
     if ((st.comp_method == ZIP_CM_STORE || st.comp_method == ZIP_CM_DEFLATE) && crcKnown) {
-        zip_file_t* file = zip_fopen_index(m_archive, idx, ZIP_FL_COMPRESSED);
+        zip_file_t* file = zip_fopen_index(archive, idx, ZIP_FL_COMPRESSED);
         if (file) {
             const bool ok = ReadAll(file, st.comp_size, data);
             zip_fclose(file);
@@ -174,16 +215,16 @@ int ZrCacheFile::ReadFile(const VEXA::VexaString& entry, ZrByteArray& out)
             if (!encrypted)
                 return kErrDamaged;
         } else {
-            const int code = LibzipError(m_archive);
+            const int code = LibzipError(archive);
             if (!encrypted || code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_NOPASSWD)
                 return code;
         }
     }
 
     // Any other entry: decompressed (and checked) by libzip, framed as stored.
-    zip_file_t* file = zip_fopen_index(m_archive, idx, 0);
+    zip_file_t* file = zip_fopen_index(archive, idx, 0);
     if (!file)
-        return LibzipError(m_archive);
+        return LibzipError(archive);
     const bool ok = ReadAll(file, st.size, data);
     zip_fclose(file);
     if (!ok || data.size() != st.size)
@@ -198,7 +239,8 @@ int ZrCacheFile::GetEntryCount() const
 {
     if (!m_archive)
         return 0;
-    const zip_int64_t count = zip_get_num_entries(m_archive, 0);
+    std::lock_guard<std::mutex> lock(m_archive->mutex);
+    const zip_int64_t count = zip_get_num_entries(m_archive->zip, 0);
     if (count < 0)
         return 0;
     return count > INT_MAX ? INT_MAX : static_cast<int>(count);
@@ -208,7 +250,8 @@ VEXA::VexaString ZrCacheFile::GetEntryName(int index) const
 {
     if (!m_archive || index < 0 || index >= GetEntryCount())
         return VEXA::VexaString();
-    const char* name = zip_get_name(m_archive, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
+    std::lock_guard<std::mutex> lock(m_archive->mutex);
+    const char* name = zip_get_name(m_archive->zip, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
     return VEXA::VexaString(name);
 }
 
