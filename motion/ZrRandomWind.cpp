@@ -17,6 +17,9 @@ float DrawInRange(float start, float end)
 {
     const int r = std::rand() % 1000;
     const float span = end - start;
+    // A span beyond the float range is taken in double (see ZrShooter::DrawInRange).
+    if (!std::isfinite(span))
+        return static_cast<float>(r * 0.0010000000474974513 * (static_cast<double>(end) - start) + start);
     return static_cast<float>(r * 0.0010000000474974513 * span + start);
 }
 

@@ -3,12 +3,14 @@
 #include <zip.h>
 #include <zlib.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstring>
-#include <filesystem>
 #include <mutex>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace ZRC {
@@ -67,6 +69,39 @@ int LibzipError(zip_t* archive)
     return code != ZIP_ER_OK ? code : kErrDamaged;
 }
 
+// What identifies one state of a container file: path, device, inode, size,
+// modification and change times, and the last bytes (the end of the index).
+// 0 on success; ZIP_ER_NOENT for no regular file, ZIP_ER_NOZIP for an empty
+// one (it would open as an empty archive: it is no container).
+int FileKey(const std::string& path, std::string& key)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return ZIP_ER_NOENT;
+    if (st.st_size <= 0)
+        return ZIP_ER_NOZIP;
+    char tail[4096];
+    ssize_t got = 0;
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        return ZIP_ER_OPEN;
+    const off_t at = st.st_size > static_cast<off_t>(sizeof(tail)) ? st.st_size - static_cast<off_t>(sizeof(tail)) : 0;
+    got = ::pread(fd, tail, sizeof(tail), at);
+    ::close(fd);
+    if (got < 0)
+        return ZIP_ER_READ;
+    key = path;
+    for (long long v : {static_cast<long long>(st.st_dev), static_cast<long long>(st.st_ino),
+                        static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+                        static_cast<long long>(st.st_mtim.tv_nsec), static_cast<long long>(st.st_ctim.tv_sec),
+                        static_cast<long long>(st.st_ctim.tv_nsec)})
+        key += '\0' + std::to_string(v);
+    key += '\0';
+    key.append(tail, static_cast<size_t>(got));
+    key += '\0';
+    return 0;
+}
+
 // Frames entry bytes as UnZip expects them.
 void Frame(unsigned int method, unsigned int size, unsigned int crc, const std::vector<unsigned char>& data,
            ZrByteArray& out)
@@ -106,19 +141,10 @@ int ZrCacheFile::Open(const VEXA::VexaString& path, const VEXA::VexaString& acce
     Close();
     if (path.IsEmpty())
         return ZIP_ER_NOENT;
-    // An empty file would open as an empty archive: it is no container.
-    std::error_code ec;
-    const std::filesystem::path file(path.Str());
-    if (!std::filesystem::is_regular_file(file, ec))
-        return ZIP_ER_NOENT;
-    const std::uintmax_t size = std::filesystem::file_size(file, ec);
-    if (ec || size == 0)
-        return ZIP_ER_NOZIP;
-    const auto modified = std::filesystem::last_write_time(file, ec);
-    if (ec)
-        return ZIP_ER_NOENT;
-    std::string key = path.Str();
-    key += '\0' + std::to_string(size) + '\0' + std::to_string(modified.time_since_epoch().count()) + '\0';
+    std::string key;
+    const int checked = FileKey(path.Str(), key);
+    if (checked != 0)
+        return checked;
     key += access.Str();
 
     // The most recently opened container stays open for the next Open of the
