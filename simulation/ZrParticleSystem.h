@@ -49,7 +49,7 @@ public:
     // shrinks a pool that is already larger: it stops its growth. A copied
     // system takes the other's budget and pool as they are.
     static const int kDefaultMaxParticleNum = 1048576;
-    static const long long kDefaultMaxTotalParticleNum = 4194304;
+    static const long long kDefaultMaxTotalParticleNum = 2097152;
     void SetMaxParticleNum(int count) { m_nMaxParticleNum = count > 0 ? count : 0; }
     int GetMaxParticleNum() const { return m_nMaxParticleNum; }
     static void SetMaxTotalParticleNum(long long count);
