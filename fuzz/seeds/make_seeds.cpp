@@ -39,7 +39,7 @@ std::string HostileSystem(const std::string& counter, const std::string& count, 
                           const std::string& v)
 {
     auto el = [](const std::string& name, const std::string& text) { return "<" + name + ">" + text + "</" + name + ">"; };
-    return "<ParticleSystem><Emitter>" + el("Counter", el("CounterType", counter) + el("NumPerSecond", count)) +
+    return "<ParticleSystem><Emitter>" + el("EmitterType", "CommonEmitter") + el("Counter", el("CounterType", counter) + el("NumPerSecond", count)) +
            el("Placer", el("PlacerType", "ScrewPlacer") + el("Position", el("Position:X", v)) + el("RoundTime", "0") +
                             el("AngleSpeed", v) + el("ForwordSpeed", v) + el("Radius", v)) +
            el("Shooter", el("ShooterType", "RadialShooter") + el("SpeedRangeStart", v) + el("SpeedRangeEnd", "-" + v)) +
