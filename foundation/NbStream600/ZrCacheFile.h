@@ -28,6 +28,8 @@ namespace ZRC {
 // the process, keyed by path, file size, modification time and access string,
 // so opening the same unchanged file again does not re-read its index; a file
 // that changed is read afresh. Objects that share an index take turns on it.
+// Entries read from it are kept with it as well (up to 4 MiB in all), so that
+// reading one again costs no decryption or decompression.
 class NBPS_API ZrCacheFile {
 public:
     ZrCacheFile();
