@@ -3,9 +3,12 @@
 #include <NbParticleSystem600/NbParticleSystem600.h>
 
 #include <benchmark/benchmark.h>
+#include <zip.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 using namespace ZRC;
@@ -90,6 +93,42 @@ static void BM_ReadEffectContainer(benchmark::State& state)
     state.SetLabel(kEffects[state.range(0)]);
 }
 BENCHMARK(BM_ReadEffectContainer)->DenseRange(0, 5);
+
+// A container of 300,000 entries besides the fire document: its index is
+// read once, not on every read (compare BM_ReadEffectFile/0, the same
+// document from its .par file).
+static void BM_ReadEffectLargeContainer(benchmark::State& state)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "nbps-bench-large-container";
+    const std::filesystem::path file = folder / "particle" / "particle.sc";
+    if (!std::filesystem::exists(file)) {
+        std::filesystem::create_directories(file.parent_path());
+        std::ifstream in(EffectPath(0), std::ios::binary);
+        static const std::string fire((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        int error = 0;
+        zip_t* archive = zip_open(file.string().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        for (int i = 0; archive && i < 300000; ++i)
+            zip_file_add(archive, ("filler/" + std::to_string(i)).c_str(), zip_source_buffer(archive, "x", 1, 0), 0);
+        if (archive)
+            zip_file_add(archive, "fire", zip_source_buffer(archive, fire.data(), fire.size(), 0), 0);
+        if (!archive || zip_close(archive) != 0) {
+            state.SkipWithError("cannot write the large container");
+            return;
+        }
+    }
+    ZrCommon3D::ms_strSceneResFoloderPath = (folder.string() + "/").c_str();
+    ZrParticleEffect first;   // the first read indexes the container
+    first.FromXML("fire");
+    for (auto _ : state) {
+        ZrParticleEffect effect;
+        if (!effect.FromXML("fire")) {
+            state.SkipWithError("fire not read from the large container");
+            break;
+        }
+    }
+    ZrCommon3D::ms_strSceneResFoloderPath = "";
+}
+BENCHMARK(BM_ReadEffectLargeContainer)->Unit(benchmark::kMicrosecond);
 
 static void BM_WriteEffect(benchmark::State& state)
 {

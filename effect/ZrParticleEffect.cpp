@@ -8,6 +8,7 @@
 #include "ZrParticleResource.h"
 #include "ZrParticleSystem.h"
 
+#include <cmath>
 #include <string>
 
 namespace ZRC {
@@ -99,6 +100,9 @@ ZrParticleSystem* ZrParticleEffect::GetParticleSystem(int index) const
 
 void ZrParticleEffect::Update(double dt)
 {
+    // A step that is not a finite number advances nothing.
+    if (!std::isfinite(dt))
+        dt = 0.0;
     for (ZrParticleSystem* system : m_systems) {
         if (system == nullptr || !system->IsAlive())
             continue;
@@ -110,6 +114,8 @@ void ZrParticleEffect::Update(double dt)
 
 void ZrParticleEffect::AfterRender(double dt)
 {
+    if (!std::isfinite(dt))
+        dt = 0.0;
     for (ZrParticleSystem* system : m_systems) {
         if (system == nullptr)
             continue;

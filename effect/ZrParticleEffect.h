@@ -34,6 +34,7 @@ public:
     virtual ~ZrParticleEffect();
 
     virtual void Initialize();
+    // Update and AfterRender take a step that is not a finite number as 0.
     virtual void Update(double dt);
     virtual void Cull();
     virtual void AfterRender(double dt);

@@ -49,21 +49,25 @@ void ZrParticleEffectManager::RemoveParticleEffect(ZrParticleEffect* effect)
     ZrParticleEffect* doomed = nullptr;
     {
         std::lock_guard<ZrMutex> lock(m_mutex);
-        if (effect->GetRef() > 0)
-            return;
+        // Find the pointer first: one that is not cached (perhaps already
+        // removed and freed by another thread) is never read through.
         auto pos = m_cache.GetStartPosition();
         while (!m_cache.IsEOF(pos)) {
             VEXA::VexaString key;
             ZrParticleEffect* value = nullptr;
             m_cache.GetNextAssoc(pos, key, value);
             if (value == effect) {
+                if (value->GetRef() > 0)
+                    return;
                 m_cache.RemoveKey(key);
                 doomed = value;
                 break;
             }
         }
+        // Deleted while still holding the lock, so that a holder of the lock
+        // never sees an entry of an effect being destroyed.
+        delete doomed;
     }
-    delete doomed;
 }
 
 void ZrParticleEffectManager::Release()

@@ -9,6 +9,18 @@ namespace ZRC {
 
 // Gives the host effects by name and caches shared ones. The manager owns every
 // cached effect; an effect obtained without sharing belongs to the caller.
+//
+// Sharing between threads. The manager's lock is re-entrant for the thread
+// that holds it, so a host can make several calls one step:
+//   Lock(); e = GetParticleEffect(name, 1); if (e) e->AddRef(); Unlock();
+//   ... use e ...
+//   Lock(); e->DecRef(); RemoveParticleEffect(e); Unlock();
+// Reference counts are changed only while holding the lock. Removal deletes an
+// effect only when its count is 0 and it is still cached, so an effect taken
+// by this protocol is never freed while a holder uses it, and a pointer that
+// another thread already removed is recognised as no longer cached and left
+// alone (RemoveParticleEffect never reads through a pointer it does not find
+// in the cache).
 class NBPS_API ZrParticleEffectManager {
 public:
     ZrParticleEffectManager();
@@ -33,6 +45,8 @@ public:
     void RemoveParticleEffect(ZrParticleEffect* effect);
     // Deletes every cached effect and empties the cache.
     void Release();
+    // Take and release the manager's lock (re-entrant, see above); every other
+    // operation of the manager may be called while holding it.
     void Lock();
     void Unlock();
     static ZrParticleEffect* ParticleEffectFactory(ZrParticleEffectType type);

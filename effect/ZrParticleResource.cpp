@@ -25,7 +25,7 @@ unsigned char ZrParticleResource::ReadEntry(const VEXA::VexaString& name, unsign
     if (container.Open(GetContainerPath(), "5KPOV") != 0)
         return 0;
     ZrByteArray packed;
-    if (container.ReadFile(name, packed) != 0)
+    if (container.ReadFile(name, packed, capacity) != 0)
         return 0;
 
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[capacity > 0 ? capacity : 1]);

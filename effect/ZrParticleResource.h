@@ -9,7 +9,10 @@ namespace ZRC {
 // ZrCommon3D::ms_strSceneResFoloderPath + "./particle/particle.sc" when the
 // host set that folder, else at ZrFile::GetModulePath("NbBase") +
 // "./Resource/particle/particle.sc"; it is opened with the access string
-// "5KPOV" for this one read and closed again on every path.
+// "5KPOV" for this one read and closed again on every path (the container
+// keeps the index of an unchanged file for the next read, see ZrCacheFile).
+// No read holds more than the capacity for the entry's content, whatever its
+// compression method: a larger entry is a failed read.
 class NBPS_API ZrParticleResource {
 public:
     // The container path by the rule above.

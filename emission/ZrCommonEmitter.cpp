@@ -108,8 +108,10 @@ void ZrCommonEmitter::Emit(double dt)
     const int count = m_pCounter->GetCount(dt);
     for (int i = 0; i < count; ++i) {
         ZrParticle* particle = system->CreateParticle(&m_particleTemplate);
+        // No slot is freed during an emission: once the pool is at its budget
+        // every later request of this step would be refused as well.
         if (particle == nullptr)
-            continue;
+            break;
         m_pPlacer->Place(particle, dt);
         m_pShooter->Shoot(particle, dt);
     }

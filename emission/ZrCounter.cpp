@@ -1,29 +1,11 @@
 #include "ZrCounter.h"
 
 #include "ZrCommonCounter.h"
+#include "ZrDocumentValues.h"
 #include "ZrFadeCounter.h"
 #include "ZrMarkup.h"
 
-#include <climits>
-#include <cstdlib>
-
 namespace ZRC {
-
-namespace {
-
-// atoi of the text, except that a number beyond the range of int saturates
-// instead of overflowing: the leading whole number, 0 when there is none.
-int ReadWholeNumber(const char* text)
-{
-    const long long value = std::strtoll(text, nullptr, 10);
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
-}
-
-} // namespace
 
 ZrCounter::ZrCounter() : m_nCountPerSecond(50) {}
 
@@ -68,7 +50,7 @@ unsigned char ZrCounter::ReadCounterDocument(VEXA::VexaString& xml, const char* 
     if (doc.FindChildElem("CounterType") && doc.GetChildData().Compare(typeName) != 0)
         return 0;
     if (doc.FindChildElem("NumPerSecond"))
-        countPerSecond = ReadWholeNumber(doc.GetChildData());
+        countPerSecond = ZrDocumentValues::ParseWholeNumber(doc.GetChildData());
     return 1;
 }
 

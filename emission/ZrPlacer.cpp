@@ -69,7 +69,7 @@ unsigned char ZrPlacer::ReadPlacerDocument(VEXA::VexaString& text, const char* t
     for (int i = 0; i < fieldCount; ++i) {
         if (!doc.FindChildElem(fields[i].name))
             continue;
-        const double value = std::atof(doc.GetChildData());
+        const double value = ZrDocumentValues::ParseNumber(doc.GetChildData());
         if (fields[i].doubleValue != nullptr)
             *fields[i].doubleValue = value;
         else if (fields[i].floatValue != nullptr)

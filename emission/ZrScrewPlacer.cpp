@@ -2,6 +2,7 @@
 
 #include "ZrParticle.h"
 
+#include <cfloat>
 #include <cmath>
 
 namespace ZRC {
@@ -37,7 +38,12 @@ void ZrScrewPlacer::Place(ZrParticle* particle, double dt)
     }
 
     // The factor is pi as a single-precision value, widened.
-    const float angle = static_cast<float>(m_fAngleSpeed * m_dElapsedTime * 3.141592502593994 / 180.0);
+    double turn = m_fAngleSpeed * m_dElapsedTime * 3.141592502593994 / 180.0;
+    // An angle beyond the float range would turn into an infinite float whose
+    // sine is NaN: it is taken modulo a full turn first.
+    if (!(std::fabs(turn) <= static_cast<double>(FLT_MAX)))
+        turn = std::isfinite(turn) ? std::fmod(turn, 2.0 * 3.141592653589793) : 0.0;
+    const float angle = static_cast<float>(turn);
     const float c = static_cast<float>(std::cos(static_cast<double>(angle)));
     const float s = static_cast<float>(std::sin(static_cast<double>(angle)));
     const double dx = m_fRadius * c;

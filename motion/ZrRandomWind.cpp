@@ -17,6 +17,9 @@ float DrawInRange(float start, float end)
 {
     const int r = std::rand() % 1000;
     const float span = end - start;
+    // A span beyond the float range is taken in double (see ZrShooter::DrawInRange).
+    if (!std::isfinite(span))
+        return static_cast<float>(r * 0.0010000000474974513 * (static_cast<double>(end) - start) + start);
     return static_cast<float>(r * 0.0010000000474974513 * span + start);
 }
 
@@ -62,10 +65,10 @@ void ZrRandomWind::Apply(ZrParticleSystem* system, double dt)
     if (first == nullptr)
         return;
     const double pi = 3.141592502593994;
-    const float linear = static_cast<float>(m_fViscosity * 18.849555015563965);
-    const float quadratic = static_cast<float>(m_fDensity * 0.6283185005187989);
+    const float linear = DragCoefficient(m_fViscosity * 18.849555015563965);
+    const float quadratic = DragCoefficient(m_fDensity * 0.6283185005187989);
     const float r0 = first->GetRadius();
-    const float area = static_cast<float>(r0 * (r0 * pi));
+    const float area = DragCoefficient(r0 * (r0 * pi));
     for (int i = 0; i < n; ++i) {
         ZrParticle* p = system->GetParticle(i);
         if (p == nullptr || !p->IsAlive() || !m_bEnabled)
@@ -77,9 +80,18 @@ void ZrRandomWind::Apply(ZrParticleSystem* system, double dt)
         ZrVector3d accel = force * static_cast<double>(p->GetInvMass());
         // A young particle feels the gust grow in over the power time.
         const double age = p->GetAge();
-        if (age > 0.000001 && age < m_dPowerTime)
-            accel = accel * (age / m_dPowerTime);
-        p->AddVelocity(accel * dt);
+        double gust = 1.0;
+        if (age > 0.000001 && age < m_dPowerTime) {
+            gust = age / m_dPowerTime;
+            accel = accel * gust;
+        }
+        // A step that would throw the particle past the wind by more than it
+        // lags behind would grow without bound: it meets the wind instead.
+        const double k = static_cast<double>(area) * factor * static_cast<double>(p->GetInvMass()) * gust * dt;
+        if (k >= 0.0 && k <= 2.0)
+            p->AddVelocity(accel * dt);
+        else
+            p->SetVelocity(m_windVelocity);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "ZrRadialShooter.h"
 #include "ZrSingleShooter.h"
 
+#include <cmath>
 #include <cstdlib>
 
 namespace ZRC {
@@ -19,6 +20,10 @@ float ZrShooter::DrawInRange(float start, float end)
 {
     const int r = std::rand() % 100;
     const float span = end - start;
+    // Ends of opposite sign near the float limits overflow the single-precision
+    // span; the draw then takes the span in double, which stays within the range.
+    if (!std::isfinite(span))
+        return static_cast<float>(r * static_cast<double>(0.01f) * (static_cast<double>(end) - start) + start);
     return static_cast<float>(r * static_cast<double>(0.01f) * span + start);
 }
 

@@ -32,10 +32,10 @@ void ZrWindInfluence::Apply(ZrParticleSystem* system, double dt)
     const double pi = 3.141592502593994;
     // Stokes drag (6 pi mu r) plus a quadratic term in the relative speed; the
     // cross-section comes from the first particle of the pool.
-    const float linear = static_cast<float>(m_fViscosity * 18.849555015563965);
-    const float quadratic = static_cast<float>(m_fDensity * 0.6283185005187989);
+    const float linear = DragCoefficient(m_fViscosity * 18.849555015563965);
+    const float quadratic = DragCoefficient(m_fDensity * 0.6283185005187989);
     const float r0 = first->GetRadius();
-    const float area = static_cast<float>(r0 * (r0 * pi));
+    const float area = DragCoefficient(r0 * (r0 * pi));
     for (int i = 0; i < n; ++i) {
         ZrParticle* p = system->GetParticle(i);
         if (p == nullptr || !p->IsAlive() || !m_bEnabled)
@@ -45,7 +45,13 @@ void ZrWindInfluence::Apply(ZrParticleSystem* system, double dt)
         const double factor = relative.Length() * quadratic + linear;
         const ZrVector3d force = drag * factor;
         const ZrVector3d accel = force * static_cast<double>(p->GetInvMass());
-        p->AddVelocity(accel * dt);
+        // A step that would throw the particle past the wind by more than it
+        // lags behind would grow without bound: it meets the wind instead.
+        const double k = static_cast<double>(area) * factor * static_cast<double>(p->GetInvMass()) * dt;
+        if (k >= 0.0 && k <= 2.0)
+            p->AddVelocity(accel * dt);
+        else
+            p->SetVelocity(m_windVelocity);
     }
 }
 

@@ -2,6 +2,9 @@
 
 #include "ZrMarkup.h"
 
+#include <cfloat>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -16,6 +19,28 @@ std::string Name(const char* prefix, const char* suffix)
 
 } // namespace
 
+const double ZrDocumentValues::kMaxMagnitude = FLT_MAX;
+
+double ZrDocumentValues::ParseNumber(const char* text, double limit)
+{
+    if (text == nullptr)
+        return 0.0;
+    const double value = std::atof(text);
+    return std::isfinite(value) && std::fabs(value) <= limit ? value : 0.0;
+}
+
+int ZrDocumentValues::ParseWholeNumber(const char* text)
+{
+    if (text == nullptr)
+        return 0;
+    const long long value = std::strtoll(text, nullptr, 10);
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
 VEXA::VexaString ZrDocumentValues::FormatNumber(double value)
 {
     VEXA::VexaString text;
@@ -28,16 +53,16 @@ void ZrDocumentValues::AddNumber(ZrMarkup& doc, const char* name, double value)
     doc.AddElem(name, FormatNumber(value), 0, 1);
 }
 
-void ZrDocumentValues::ReadNumber(ZrMarkup& doc, const char* name, float& field)
+void ZrDocumentValues::ReadNumber(ZrMarkup& doc, const char* name, float& field, double limit)
 {
     if (doc.FindChildElem(name))
-        field = static_cast<float>(std::atof(doc.GetChildData()));
+        field = static_cast<float>(ParseNumber(doc.GetChildData(), limit));
 }
 
 void ZrDocumentValues::ReadNumber(ZrMarkup& doc, const char* name, double& field)
 {
     if (doc.FindChildElem(name))
-        field = std::atof(doc.GetChildData());
+        field = ParseNumber(doc.GetChildData());
 }
 
 void ZrDocumentValues::AddComponents(ZrMarkup& doc, const char* prefix, const ZrVector3d& value)

@@ -14,6 +14,25 @@ namespace {
 const double kHundredth = static_cast<double>(0.01f);
 const double kByteScale = static_cast<double>(1.0f / 255.0f);
 
+// Size and alpha are interpolated in single precision, where the span of a
+// range is scaled by up to 99: range ends of at most this magnitude keep every
+// step finite.
+const double kMaxRangeEnd = 1e36;
+
+// A range end as set: 0 when not finite or beyond kMaxRangeEnd.
+float RangeEnd(float value)
+{
+    return std::isfinite(value) && std::fabs(static_cast<double>(value)) <= kMaxRangeEnd ? value : 0.0f;
+}
+
+// A colour as set: each component that is not finite or beyond the document
+// magnitude limit becomes 0, so that interpolating between two colours stays finite.
+ZrVector4d ColorEnd(const ZrVector4d& color)
+{
+    auto fit = [](double v) { return std::isfinite(v) && std::fabs(v) <= ZrDocumentValues::kMaxMagnitude ? v : 0.0; };
+    return ZrVector4d(fit(color.x), fit(color.y), fit(color.z), fit(color.w));
+}
+
 } // namespace
 
 ZrParticle::ZrParticle()
@@ -108,21 +127,21 @@ unsigned char ZrParticle::UpdateParticle(double dt)
 
 void ZrParticle::SetSizeRange(float start, float end)
 {
-    m_fSizeStart = start;
-    m_fSizeEnd = end;
+    m_fSizeStart = RangeEnd(start);
+    m_fSizeEnd = RangeEnd(end);
 }
 
 void ZrParticle::SetAlphaRange(float start, float end)
 {
-    m_fAlphaStart = start;
-    m_fAlphaEnd = end;
+    m_fAlphaStart = RangeEnd(start);
+    m_fAlphaEnd = RangeEnd(end);
 }
 
-void ZrParticle::SetColorRangeStart(ZrVector4d color) { m_colorStart = color; }
+void ZrParticle::SetColorRangeStart(ZrVector4d color) { m_colorStart = ColorEnd(color); }
 
 ZrVector4d ZrParticle::GetColorRangeStart() const { return m_colorStart; }
 
-void ZrParticle::SetColorRangeEnd(ZrVector4d color) { m_colorEnd = color; }
+void ZrParticle::SetColorRangeEnd(ZrVector4d color) { m_colorEnd = ColorEnd(color); }
 
 ZrVector4d ZrParticle::GetColorRangeEnd() const { return m_colorEnd; }
 
@@ -136,7 +155,8 @@ int ZrParticle::GetLifeTime() const
 void ZrParticle::SetMass(float mass)
 {
     m_fMass = mass;
-    if (mass > 0.0f)
+    // A mass so small that its inverse overflows keeps the old inverse.
+    if (mass > 0.0f && std::isfinite(1.0f / mass))
         m_fInvMass = 1.0f / mass;
 }
 
@@ -187,10 +207,10 @@ unsigned char ZrParticle::FromXML(VEXA::VexaString& text)
     ZrMarkup doc(text);
     if (!doc.FindElem("ParticleTemple"))
         return 0;
-    ZrDocumentValues::ReadNumber(doc, "SizeRangeStart", m_fSizeStart);
-    ZrDocumentValues::ReadNumber(doc, "SizeRangeEnd", m_fSizeEnd);
-    ZrDocumentValues::ReadNumber(doc, "AlphaRangeStart", m_fAlphaStart);
-    ZrDocumentValues::ReadNumber(doc, "AlphaRangeEnd", m_fAlphaEnd);
+    ZrDocumentValues::ReadNumber(doc, "SizeRangeStart", m_fSizeStart, kMaxRangeEnd);
+    ZrDocumentValues::ReadNumber(doc, "SizeRangeEnd", m_fSizeEnd, kMaxRangeEnd);
+    ZrDocumentValues::ReadNumber(doc, "AlphaRangeStart", m_fAlphaStart, kMaxRangeEnd);
+    ZrDocumentValues::ReadNumber(doc, "AlphaRangeEnd", m_fAlphaEnd, kMaxRangeEnd);
     ZrDocumentValues::ReadColor(doc, "ColorRangeStart", m_colorStart);
     ZrDocumentValues::ReadColor(doc, "ColorRangeEnd", m_colorEnd);
     ZrDocumentValues::ReadNumber(doc, "LifeTime", m_fLifeTime);

@@ -21,7 +21,9 @@
 #include "ZrShooter.h"
 #include "ZrWindInfluence.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <new>
 
 namespace ZRC {
 
@@ -81,8 +83,12 @@ ZrImageData* TakeFirstAsRGBA(VEXA::VexaArray<ZrImageData*>& images)
 
 } // namespace
 
+std::atomic<long long> ZrParticleSystem::ms_totalParticles(0);
+std::atomic<long long> ZrParticleSystem::ms_maxTotalParticles(ZrParticleSystem::kDefaultMaxTotalParticleNum);
+
 ZrParticleSystem::ZrParticleSystem()
-    : m_nDetailLevel(1),
+    : m_nMaxParticleNum(kDefaultMaxParticleNum),
+      m_nDetailLevel(1),
       m_fParticleWidth(2.0f),
       m_fParticleHeight(2.0f),
       m_particleType(GLOW_PARTICLE),
@@ -106,8 +112,7 @@ ZrParticleSystem& ZrParticleSystem::operator=(const ZrParticleSystem& other)
         // Start from an empty system so that nothing of the old parts survives
         // next to the copied ones, then copy as the copy constructor does.
         DestroyParts();
-        m_particles.clear();
-        m_freeList.clear();
+        ClearPool();
         Copy(other);
     }
     return *this;
@@ -116,7 +121,21 @@ ZrParticleSystem& ZrParticleSystem::operator=(const ZrParticleSystem& other)
 ZrParticleSystem::~ZrParticleSystem()
 {
     DestroyParts();
+    ClearPool();
 }
+
+void ZrParticleSystem::ClearPool()
+{
+    ms_totalParticles -= static_cast<long long>(m_particles.size());
+    m_particles.clear();
+    m_freeList.clear();
+}
+
+void ZrParticleSystem::SetMaxTotalParticleNum(long long count) { ms_maxTotalParticles = count > 0 ? count : 0; }
+
+long long ZrParticleSystem::GetMaxTotalParticleNum() { return ms_maxTotalParticles; }
+
+long long ZrParticleSystem::GetTotalParticleNum() { return ms_totalParticles; }
 
 void ZrParticleSystem::DestroyParts()
 {
@@ -144,7 +163,35 @@ ZrParticle* ZrParticleSystem::CreateParticle(ZrParticle* templ)
         m_freeList.pop_back();
         return slot;
     }
-    m_particles.push_back(source);
+    return GrowPool(source);
+}
+
+ZrParticle* ZrParticleSystem::GrowPool(const ZrParticle& source)
+{
+    const size_t size = m_particles.size();
+    if (size >= static_cast<size_t>(m_nMaxParticleNum))
+        return nullptr;
+    // Claim the slot from the process-wide budget first; give it back when the
+    // budget is spent or memory runs out.
+    if (++ms_totalParticles > ms_maxTotalParticles) {
+        --ms_totalParticles;
+        return nullptr;
+    }
+    try {
+        if (size == m_particles.capacity()) {
+            // Grow geometrically, but never past the system's budget. The free
+            // list is sized with the pool, so collecting dead slots in the
+            // update never allocates.
+            const size_t wanted = std::min(std::max<size_t>(16, size * 2), static_cast<size_t>(m_nMaxParticleNum));
+            m_particles.reserve(wanted);
+            m_freeList.reserve(wanted);
+        }
+        // The free list is empty here, so moving the pool invalidates no slot in it.
+        m_particles.push_back(source);
+    } catch (const std::bad_alloc&) {
+        --ms_totalParticles;
+        return nullptr;
+    }
     return &m_particles.back();
 }
 
@@ -152,7 +199,11 @@ void ZrParticleSystem::CollectDeadparticle(int index)
 {
     if (index < 0 || index >= static_cast<int>(m_particles.size()))
         return;
-    m_freeList.push_back(&m_particles[static_cast<size_t>(index)]);
+    try {
+        m_freeList.push_back(&m_particles[static_cast<size_t>(index)]);
+    } catch (const std::bad_alloc&) {
+        // The slot stays out of reuse; nothing else is lost.
+    }
 }
 
 void ZrParticleSystem::UpdateParticleSystem(double dt)
@@ -361,11 +412,14 @@ unsigned char ZrParticleSystem::Copy(const ZrParticleSystem& other)
     if (&other == this)
         return 0;
 
-    m_particles.clear();
+    ClearPool();
     m_particles.insert(m_particles.end(), other.m_particles.begin(), other.m_particles.end());
+    ms_totalParticles += static_cast<long long>(m_particles.size());
+    m_nMaxParticleNum = other.m_nMaxParticleNum;
     // The old free list points into the replaced pool: rebuild it from the
     // copied dead slots, in slot order.
     m_freeList.clear();
+    m_freeList.reserve(m_particles.size());
     for (ZrParticle& particle : m_particles) {
         if (!particle.IsAlive())
             m_freeList.push_back(&particle);

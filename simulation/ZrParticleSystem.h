@@ -8,6 +8,7 @@
 #include "ZrParticle.h"
 #include "ZrVector3d.h"
 #include "ZrVector4d.h"
+#include <atomic>
 #include <vector>
 
 namespace ZRC {
@@ -35,7 +36,26 @@ public:
 
     // Pool and update.
     void UpdateParticleSystem(double dt);
+    // A live copy of templ (a default particle for null) in a dead slot, or in a
+    // new slot at the end of the pool. Null when no slot is free and the pool
+    // has reached its budget (GetMaxParticleNum, or the process-wide
+    // GetMaxTotalParticleNum) or memory for a new slot cannot be had.
     ZrParticle* CreateParticle(ZrParticle* templ);
+
+    // Particle budgets. The pool of one system grows to at most
+    // GetMaxParticleNum() slots (default kDefaultMaxParticleNum); the pools of
+    // all systems of the process together to at most GetMaxTotalParticleNum()
+    // slots (default kDefaultMaxTotalParticleNum). A smaller budget never
+    // shrinks a pool that is already larger: it stops its growth. A copied
+    // system takes the other's budget and pool as they are.
+    static const int kDefaultMaxParticleNum = 1048576;
+    static const long long kDefaultMaxTotalParticleNum = 2097152;
+    void SetMaxParticleNum(int count) { m_nMaxParticleNum = count > 0 ? count : 0; }
+    int GetMaxParticleNum() const { return m_nMaxParticleNum; }
+    static void SetMaxTotalParticleNum(long long count);
+    static long long GetMaxTotalParticleNum();
+    // Pool slots held by all systems of the process now.
+    static long long GetTotalParticleNum();
     // An index outside the pool does nothing.
     void CollectDeadparticle(int index);
     int GetParticleNum() const { return static_cast<int>(m_particles.size()); }
@@ -107,8 +127,14 @@ private:
     ZrImageData* LoadColorImage(const VEXA::VexaString& path);
     void DestroyParts();
     void RepointParticles();
+    ZrParticle* GrowPool(const ZrParticle& source);
+    void ClearPool();
+
+    static std::atomic<long long> ms_totalParticles;
+    static std::atomic<long long> ms_maxTotalParticles;
 
     std::vector<ZrParticle> m_particles;
+    int m_nMaxParticleNum;
     int m_nDetailLevel;
     float m_fParticleWidth;
     float m_fParticleHeight;

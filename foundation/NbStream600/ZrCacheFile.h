@@ -2,8 +2,7 @@
 #include "NbExport.h"
 #include "VexaString.h"
 #include "ZrByteArray.h"
-
-struct zip;
+#include <memory>
 
 namespace ZRC {
 
@@ -19,6 +18,18 @@ namespace ZRC {
 // other compression methods are decompressed by ReadFile and framed as stored.
 // So ReadFile followed by UnZip yields the entry's bytes for stored and
 // deflated entries alike.
+//
+// Limits: ReadFile refuses an entry whose content is larger than its maxSize
+// (kMaxEntrySize when not given). Whatever the compression method and whatever
+// sizes the archive records, a read holds at most about maxSize bytes of the
+// entry: the content is streamed and reading stops one byte past the limit.
+//
+// Opening again: the index of the most recently opened container is kept by
+// the process, keyed by path, file size, modification time and access string,
+// so opening the same unchanged file again does not re-read its index; a file
+// that changed is read afresh. Objects that share an index take turns on it.
+// Entries read from it are kept with it as well (up to 4 MiB in all), so that
+// reading one again costs no decryption or decompression.
 class NBPS_API ZrCacheFile {
 public:
     ZrCacheFile();
@@ -33,13 +44,15 @@ public:
     // 0 on success; non-zero when not open, no such entry (names compared
     // exactly), a wrong password or a damaged entry.
     int ReadFile(const VEXA::VexaString& entry, ZrByteArray& out);
+    int ReadFile(const VEXA::VexaString& entry, ZrByteArray& out, unsigned int maxSize);
+    static const unsigned int kMaxEntrySize = 256u << 20;
     // Number of entries and the name of entry i (for listing).
     int GetEntryCount() const;
     VEXA::VexaString GetEntryName(int index) const;
 
 private:
-    struct zip* m_archive;
-    VEXA::VexaString m_password;
+    struct Archive;
+    std::shared_ptr<Archive> m_archive;
 };
 
 } // namespace ZRC

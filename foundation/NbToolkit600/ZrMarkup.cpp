@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,9 @@ const unsigned int kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_s
 // whose only content is text is written on one line, so its text round-trips.
 const unsigned int kFormatOptions = pugi::format_indent | pugi::format_no_declaration;
 const char* const kIndent = "\t";
+// A sub-document is written without indentation, so that its text grows with
+// its content only, never with its depth.
+const unsigned int kSubDocFormatOptions = pugi::format_raw | pugi::format_no_declaration;
 
 class StringWriter : public pugi::xml_writer {
 public:
@@ -89,8 +91,33 @@ VEXA::VexaString NodeMarkup(const pugi::xml_node& node)
         return VEXA::VexaString();
     std::string out;
     StringWriter writer(out);
-    node.print(writer, kIndent, kFormatOptions, pugi::encoding_utf8);
+    node.print(writer, kIndent, kSubDocFormatOptions, pugi::encoding_utf8);
     return VEXA::VexaString(out);
+}
+
+// True when no element lies deeper than the nesting limit below `top` (its
+// first elements are at level 1). Walks the tree without recursion.
+bool WithinDepth(const pugi::xml_node& top)
+{
+    unsigned int level = 1;
+    pugi::xml_node node = top.first_child();
+    while (node) {
+        if (node.type() == pugi::node_element && level > ZrMarkup::kMaxDepth)
+            return false;
+        if (node.first_child()) {
+            node = node.first_child();
+            ++level;
+            continue;
+        }
+        while (!node.next_sibling()) {
+            node = node.parent();
+            --level;
+            if (node == top)
+                return true;
+        }
+        node = node.next_sibling();
+    }
+    return true;
 }
 
 bool HasElement(const pugi::xml_document& doc)
@@ -125,10 +152,14 @@ struct ZrMarkup::Impl {
     {
         doc.reset();
         Reset();
+        if (size > ZrMarkup::kMaxDocumentSize) {
+            wellFormed = false;
+            return false;
+        }
         const pugi::xml_parse_result result = doc.load_buffer(data, size, kParseOptions, pugi::encoding_auto);
         if (encoding)
             *encoding = result.encoding;
-        wellFormed = result && HasElement(doc);
+        wellFormed = result && HasElement(doc) && WithinDepth(doc);
         if (!wellFormed) {
             doc.reset();
             Reset();
@@ -190,8 +221,16 @@ unsigned char ZrMarkup::Load(const char* path)
     if (path && *path) {
         std::ifstream in(path, std::ios::binary);
         if (in) {
-            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-            read = !in.bad();
+            // A file beyond the size limit is refused before it is read.
+            in.seekg(0, std::ios::end);
+            const std::streamoff size = in.tellg();
+            in.seekg(0, std::ios::beg);
+            if (size >= 0 && static_cast<unsigned long long>(size) <= kMaxDocumentSize) {
+                bytes.resize(static_cast<size_t>(size));
+                in.read(bytes.data(), size);
+                bytes.resize(static_cast<size_t>(in.gcount()));
+                read = !in.bad();
+            }
         }
     }
     pugi::xml_encoding encoding = pugi::encoding_auto;
@@ -326,7 +365,9 @@ unsigned char ZrMarkup::AddSubDoc(const char* text, unsigned char insert, unsign
     if (child && !impl.main)
         return 0;
     pugi::xml_document sub;
-    if (!sub.load_buffer(text, std::strlen(text), kParseOptions, pugi::encoding_auto))
+    const size_t size = std::strlen(text);
+    if (size > kMaxDocumentSize || !sub.load_buffer(text, size, kParseOptions, pugi::encoding_auto) ||
+        !WithinDepth(sub))
         return 0;
     pugi::xml_node root;
     for (pugi::xml_node node = sub.first_child(); node; node = node.next_sibling()) {

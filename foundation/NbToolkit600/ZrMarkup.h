@@ -27,8 +27,18 @@ namespace ZRC {
 // written out with one element per line, tab indentation and no declaration
 // (element text is kept exactly, except that line ends read as "\n").
 // Element names may contain ':' ("Position:X"); they are plain names.
+// GetSubDoc and GetChildSubDoc write the element without indentation, so that
+// taking a sub-document costs time and memory in proportion to its content.
+//
+// Limits: a text longer than kMaxDocumentSize bytes, or with elements nested
+// deeper than kMaxDepth levels (the root element is level 1), is refused like
+// a text that is not well-formed (SetDoc, Load and AddSubDoc fail). Documents
+// the system writes are a few kilobytes and a handful of levels deep.
 class NBPS_API ZrMarkup {
 public:
+    static const unsigned int kMaxDocumentSize = 8u << 20;   // 8 MiB
+    static const unsigned int kMaxDepth = 256;
+
     ZrMarkup();
     explicit ZrMarkup(const char* text);
     ZrMarkup(const ZrMarkup&) = delete;

@@ -5,7 +5,7 @@
 namespace ZRC {
 
 struct ZrMutex::Impl {
-    std::mutex mutex;
+    std::recursive_mutex mutex;
 };
 
 ZrMutex::ZrMutex(unsigned char initiallyOwned) : m_impl(new Impl)

@@ -4,7 +4,8 @@
 
 namespace ZRC {
 
-// Non-recursive mutual-exclusion lock between threads.
+// Mutual-exclusion lock between threads, re-entrant for the thread that holds
+// it: that thread may lock it again and must unlock it as often as it locked it.
 class NBPS_API ZrMutex {
 public:
     explicit ZrMutex(unsigned char initiallyOwned = 0);

@@ -4,6 +4,8 @@
 // OUT_DIR/nbps_fuzz_system_xml      each "ParticleSystem" element on its own
 // OUT_DIR/nbps_fuzz_container       a container holding every bundled file
 // OUT_DIR/nbps_fuzz_color_image     the bundled images with their type byte
+// plus hostile shapes for the document targets: nesting at and past the depth
+// limit, huge particle counts, immortal particles and non-finite numbers.
 #include <NbParticleSystem600/NbParticleSystem600.h>
 
 #include <zip.h>
@@ -29,6 +31,40 @@ void WriteAll(const fs::path& path, const void* data, size_t size)
 {
     std::ofstream out(path, std::ios::binary);
     out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+// "ParticleSystem" elements that ask for the worst: a counter of count, a
+// life time, and v (or -v) for every number of the emitter and influences.
+std::string HostileSystem(const std::string& counter, const std::string& count, const std::string& life,
+                          const std::string& v)
+{
+    auto el = [](const std::string& name, const std::string& text) { return "<" + name + ">" + text + "</" + name + ">"; };
+    return "<ParticleSystem><Emitter>" + el("EmitterType", "CommonEmitter") + el("Counter", el("CounterType", counter) + el("NumPerSecond", count)) +
+           el("Placer", el("PlacerType", "ScrewPlacer") + el("Position", el("Position:X", v)) + el("RoundTime", "0") +
+                            el("AngleSpeed", v) + el("ForwordSpeed", v) + el("Radius", v)) +
+           el("Shooter", el("ShooterType", "RadialShooter") + el("SpeedRangeStart", v) + el("SpeedRangeEnd", "-" + v)) +
+           el("ParticleTemple", el("SizeRangeStart", v) + el("SizeRangeEnd", "-" + v) + el("LifeTime", life) +
+                                    el("Radius", v)) +
+           "</Emitter>" + el("Influence", el("InfluenceType", "WindInfluence") + el("Speed", v) + el("Density", v)) +
+           el("Influence", el("InfluenceType", "AccelInfluence") + el("Accel", el("AccelDirection:X", v) + el("AccelSize", v))) +
+           "</ParticleSystem>";
+}
+
+std::vector<std::string> HostileSystems()
+{
+    std::vector<std::string> systems = {HostileSystem("FadeCounter", "2147483647", "1", "1"),
+                                        HostileSystem("CommonCounter", "2000000000", "0", "3.4e38"),
+                                        HostileSystem("CommonCounter", "99999999999", "nan", "nan"),
+                                        HostileSystem("FadeCounter", "100", "inf", "1e308")};
+    for (int depth : {250, 300}) {
+        std::string nest = "<ParticleSystem>";
+        for (int i = 0; i < depth; ++i)
+            nest += "<n>";
+        for (int i = 0; i < depth; ++i)
+            nest += "</n>";
+        systems.push_back(nest + "</ParticleSystem>");
+    }
+    return systems;
 }
 } // namespace
 
@@ -90,5 +126,14 @@ int main(int argc, char** argv)
     }
     if (archive)
         zip_close(archive);
+
+    int hostile = 0;
+    for (const std::string& system : HostileSystems()) {
+        WriteAll(systemDir / ("hostile" + std::to_string(hostile) + ".xml"), system.data(), system.size());
+        ZrStream stream;
+        stream << VEXA::VexaString("<QuenmarParticleEffect><EffectType>FireEffect</EffectType>" + system +
+                                   "</QuenmarParticleEffect>");
+        WriteAll(streamDir / ("hostile" + std::to_string(hostile++) + ".bin"), stream.GetData(), stream.GetSize());
+    }
     return 0;
 }
