@@ -1,6 +1,7 @@
 #include "ZrCounter.h"
 
 #include "ZrCommonCounter.h"
+#include "ZrDocumentLayout.h"
 #include "ZrFadeCounter.h"
 #include "ZrMarkup.h"
 
@@ -62,12 +63,14 @@ ZrCounter* ZrCounter::Clone(const ZrCounter* src)
 
 unsigned char ZrCounter::ReadCounterDocument(VEXA::VexaString& xml, const char* typeName, int& countPerSecond)
 {
+    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::Find("Counter", typeName);
     ZrMarkup doc(xml);
-    if (!doc.FindElem("Counter"))
+    if (!doc.FindElem(layout.name))
         return 0;
-    if (doc.FindChildElem("CounterType") && doc.GetChildData().Compare(typeName) != 0)
+    ZrDocumentLayout::Reader in(doc, layout);
+    if (in.Find() && doc.GetChildData().Compare(typeName) != 0)
         return 0;
-    if (doc.FindChildElem("NumPerSecond"))
+    if (in.Find())
         countPerSecond = ReadWholeNumber(doc.GetChildData());
     return 1;
 }

@@ -1,6 +1,7 @@
 #include "ZrPlacer.h"
 
 #include "ZrBoxPlacer.h"
+#include "ZrDocumentLayout.h"
 #include "ZrDocumentValues.h"
 #include "ZrMarkup.h"
 #include "ZrPointPlacer.h"
@@ -60,14 +61,16 @@ ZrPlacer* ZrPlacer::Clone(const ZrPlacer* source)
 unsigned char ZrPlacer::ReadPlacerDocument(VEXA::VexaString& text, const char* tag, ZrVector3d& position,
                                            const DocField* fields, int fieldCount)
 {
+    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::Find("Placer", tag);
     ZrMarkup doc(text);
-    if (!doc.FindElem("Placer"))
+    if (!doc.FindElem(layout.name))
         return 0;
-    if (doc.FindChildElem("PlacerType") && doc.GetChildData().Compare(tag) != 0)
+    ZrDocumentLayout::Reader in(doc, layout);
+    if (in.Find() && doc.GetChildData().Compare(tag) != 0)
         return 0;
-    ZrDocumentValues::ReadVector(doc, "Position", position);
+    in.Read(position);
     for (int i = 0; i < fieldCount; ++i) {
-        if (!doc.FindChildElem(fields[i].name))
+        if (!in.Find())
             continue;
         const double value = std::atof(doc.GetChildData());
         if (fields[i].doubleValue != nullptr)

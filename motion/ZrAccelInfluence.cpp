@@ -1,6 +1,7 @@
 #include "ZrAccelInfluence.h"
 
 #include "ZrDocumentValues.h"
+#include "ZrDocumentLayout.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 #include "ZrParticleSystem.h"
@@ -66,15 +67,18 @@ void ZrAccelInfluence::Apply(ZrParticleSystem* system, double dt)
 
 unsigned char ZrAccelInfluence::FromXML(VEXA::VexaString& xml)
 {
+    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::Find("Influence", "AccelInfluence");
     ZrMarkup doc(xml);
-    if (!doc.FindElem("Influence"))
+    if (!doc.FindElem(layout.name))
         return 0;
-    if (doc.FindChildElem("InfluenceType") && doc.GetChildData().Compare("AccelInfluence") != 0)
+    ZrDocumentLayout::Reader in(doc, layout);
+    if (in.Find() && doc.GetChildData().Compare(layout.typeWord) != 0)
         return 0;
-    if (doc.FindChildElem("Accel")) {
+    if (in.Find()) {
         doc.IntoElem();
-        ZrDocumentValues::ReadComponents(doc, "AccelDirection", m_direction);
-        ZrDocumentValues::ReadNumber(doc, "AccelSize", m_fSize);
+        ZrDocumentLayout::Reader accel(doc, *ZrDocumentLayout::Variant(in.Last(), nullptr));
+        accel.Read(m_direction);
+        accel.Read(m_fSize);
         doc.OutOfElem();
     }
     return 1;

@@ -1,6 +1,7 @@
 #include "ZrRandomWind.h"
 
 #include "ZrDocumentValues.h"
+#include "ZrDocumentLayout.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 #include "ZrParticleSystem.h"
@@ -85,20 +86,22 @@ void ZrRandomWind::Apply(ZrParticleSystem* system, double dt)
 
 unsigned char ZrRandomWind::FromXML(VEXA::VexaString& xml)
 {
+    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::Find("Influence", "RandomWind");
     ZrMarkup doc(xml);
-    if (!doc.FindElem("Influence"))
+    if (!doc.FindElem(layout.name))
         return 0;
-    if (doc.FindChildElem("InfluenceType") && doc.GetChildData().Compare("RandomWind") != 0)
+    ZrDocumentLayout::Reader in(doc, layout);
+    if (in.Find() && doc.GetChildData().Compare(layout.typeWord) != 0)
         return 0;
-    ZrDocumentValues::ReadNumber(doc, "SpeedStart", m_fSpeedStart);
-    ZrDocumentValues::ReadNumber(doc, "SpeedEnd", m_fSpeedEnd);
-    ZrDocumentValues::ReadNumber(doc, "ThetaStart", m_fThetaStart);
-    ZrDocumentValues::ReadNumber(doc, "ThetaEnd", m_fThetaEnd);
-    ZrDocumentValues::ReadNumber(doc, "PhiStart", m_fPhiStart);
-    ZrDocumentValues::ReadNumber(doc, "PhiEnd", m_fPhiEnd);
-    ZrDocumentValues::ReadNumber(doc, "VisCosity", m_fViscosity);
-    ZrDocumentValues::ReadNumber(doc, "Density", m_fDensity);
-    ZrDocumentValues::ReadNumber(doc, "PowerTime", m_dPowerTime);
+    in.Read(m_fSpeedStart);
+    in.Read(m_fSpeedEnd);
+    in.Read(m_fThetaStart);
+    in.Read(m_fThetaEnd);
+    in.Read(m_fPhiStart);
+    in.Read(m_fPhiEnd);
+    in.Read(m_fViscosity);
+    in.Read(m_fDensity);
+    in.Read(m_dPowerTime);
     return 1;
 }
 

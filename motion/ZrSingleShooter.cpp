@@ -1,6 +1,7 @@
 #include "ZrSingleShooter.h"
 
 #include "ZrDocumentValues.h"
+#include "ZrDocumentLayout.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 
@@ -26,14 +27,16 @@ void ZrSingleShooter::SetDirection(ZrVector3d direction) { m_direction = directi
 
 unsigned char ZrSingleShooter::FromXML(VEXA::VexaString& xml)
 {
+    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::Find("Shooter", "SingleShooter");
     ZrMarkup doc(xml);
-    if (!doc.FindElem("Shooter"))
+    if (!doc.FindElem(layout.name))
         return 0;
-    if (doc.FindChildElem("ShooterType") && doc.GetChildData().Compare("SingleShooter") != 0)
+    ZrDocumentLayout::Reader in(doc, layout);
+    if (in.Find() && doc.GetChildData().Compare(layout.typeWord) != 0)
         return 0;
-    ZrDocumentValues::ReadNumber(doc, "SpeedRangeStart", m_fSpeedStart);
-    ZrDocumentValues::ReadNumber(doc, "SpeedRangeEnd", m_fSpeedEnd);
-    ZrDocumentValues::ReadVector(doc, "Direction", m_direction);
+    in.Read(m_fSpeedStart);
+    in.Read(m_fSpeedEnd);
+    in.Read(m_direction);
     return 1;
 }
 

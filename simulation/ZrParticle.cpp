@@ -1,6 +1,7 @@
 #include "ZrParticle.h"
 
 #include "ZrDocumentValues.h"
+#include "ZrDocumentLayout.h"
 #include "ZrMarkup.h"
 
 #include <cmath>
@@ -184,19 +185,21 @@ unsigned char ZrParticle::GetParticleColor(float& /*alpha*/, ZrVector4d& color)
 
 unsigned char ZrParticle::FromXML(VEXA::VexaString& text)
 {
+    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::ParticleTemplate();
     ZrMarkup doc(text);
-    if (!doc.FindElem("ParticleTemple"))
+    if (!doc.FindElem(layout.name))
         return 0;
-    ZrDocumentValues::ReadNumber(doc, "SizeRangeStart", m_fSizeStart);
-    ZrDocumentValues::ReadNumber(doc, "SizeRangeEnd", m_fSizeEnd);
-    ZrDocumentValues::ReadNumber(doc, "AlphaRangeStart", m_fAlphaStart);
-    ZrDocumentValues::ReadNumber(doc, "AlphaRangeEnd", m_fAlphaEnd);
-    ZrDocumentValues::ReadColor(doc, "ColorRangeStart", m_colorStart);
-    ZrDocumentValues::ReadColor(doc, "ColorRangeEnd", m_colorEnd);
-    ZrDocumentValues::ReadNumber(doc, "LifeTime", m_fLifeTime);
-    ZrDocumentValues::ReadNumber(doc, "Radius", m_fRadius);
+    ZrDocumentLayout::Reader in(doc, layout);
+    in.Read(m_fSizeStart);
+    in.Read(m_fSizeEnd);
+    in.Read(m_fAlphaStart);
+    in.Read(m_fAlphaEnd);
+    in.Read(m_colorStart);
+    in.Read(m_colorEnd);
+    in.Read(m_fLifeTime);
+    in.Read(m_fRadius);
     // The inverse mass is only recomputed by SetMass.
-    ZrDocumentValues::ReadNumber(doc, "Mass", m_fMass);
+    in.Read(m_fMass);
     return 1;
 }
 
