@@ -344,7 +344,7 @@ private:
                 Report(node, false, Quote(text) + " is found neither next to the document nor in the container");
             break;
         case ZrDocumentLayout::Tag:
-            Tag(node, c, text);
+            Tag(node, c, text, nullptr);
             break;
         case ZrDocumentLayout::Vector:
         case ZrDocumentLayout::Color: {
@@ -364,7 +364,8 @@ private:
         }
     }
 
-    void Tag(const pugi::xml_node& node, const Child& c, const std::string& text)
+    // owner: the strategy element a type word picks the class of.
+    void Tag(const pugi::xml_node& node, const Child& c, const std::string& text, const char* owner)
     {
         const std::vector<std::string> words = Words(c.tags);
         if (std::find(words.begin(), words.end(), text) != words.end())
@@ -372,10 +373,11 @@ private:
         if (text.empty() && std::strcmp(c.name, ZrDocumentLayout::Effect().children[0].name) == 0)
             return; // the writer's form of an effect without a kind
         const bool particleType = std::strcmp(c.name, ZrDocumentLayout::ParticleSystem().children[2].name) == 0;
+        const std::string outcome = particleType ? "it reads as " + words.back()
+                                    : owner        ? "the " + Quote(owner) + " is not read"
+                                                   : std::string("the effect gets no kind");
         Report(node, !particleType,
-               "unknown " + Quote(c.name) + " " + Quote(text) +
-                   (particleType ? std::string(" reads as ") + words.back() : std::string(" is not read")) +
-                   Nearest(text, words, true));
+               "unknown " + Quote(c.name) + " " + Quote(text) + ": " + outcome + Nearest(text, words, true));
     }
 
     // A nested element: a strategy is picked by its type word, found by the
@@ -396,7 +398,7 @@ private:
         const std::string word = TextOf(type);
         const Node* variant = ZrDocumentLayout::Variant(c, word.c_str());
         if (!variant) {
-            Tag(type, first->children[0], word);
+            Tag(type, first->children[0], word, c.name);
             return;
         }
         if (std::strcmp(variant->typeWord, "PolygonPlacer") == 0)
