@@ -113,6 +113,29 @@ TEST(EffectCheck, BundledEffectsReadCleanlyAndValidate)
     EXPECT_NE(Shell(Schema(bad)).first, 0);
 }
 
+TEST(EffectCheck, LoadFailuresSayWhy)
+{
+    nbtest::TempDir dir;
+    dir.Write("particle/keep", "");
+    const std::string big = dir.Write("big.par", "<QuenmarParticleEffect>" + std::string(12000, ' ') + "</QuenmarParticleEffect>");
+    ASSERT_EQ(Shell(std::string(NBPARTICLE_EXE) + " pack " + (dir / "particle/particle.sc") + " big=" + big).first, 0);
+    const std::string cases[][2] = {
+        {dir / "none.par", "no such file"},
+        {dir.Write("a.par", "<QuenmarParticleEffect>\n<EffectType>"), "line 2: not well-formed XML"},
+        {dir.Write("b.par", "<Effect/>"), "line 1: no 'QuenmarParticleEffect' root"},
+        {dir.Write("c.par", "<QuenmarParticleEffect><Particlesystem/></QuenmarParticleEffect>"), "line 1: unknown element 'Particlesystem'"},
+        {"fire --resources " + (dir / "elsewhere"), "no such file, and no container at " + (dir / "elsewhere/./particle/particle.sc")},
+        {"fire --resources " + dir.Folder(), "no entry fire in the container"},
+        {"big --resources " + dir.Folder(), "entry too large: 12047 bytes, at most 10240"},
+    };
+    for (const auto& c : cases) {
+        const std::string name = c[0].substr(0, c[0].find(' '));
+        const auto [code, out] = Shell(std::string(NBPARTICLE_EXE) + " info " + c[0] + " 2>&1");
+        EXPECT_EQ(code, 1);
+        EXPECT_EQ(out.rfind("nbparticle: " + name + ": " + c[1], 0), 0u) << out;
+    }
+}
+
 float Draw(float scale) { return static_cast<float>((std::rand() % 20001 - 10000) * 0.001) * scale; }
 
 // An emitter with the named strategies, its values drawn at random.
