@@ -119,12 +119,9 @@ void ZrCommonEmitter::Emit(double dt)
 
 unsigned char ZrCommonEmitter::FromXML(VEXA::VexaString& xml)
 {
-    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::Find("Emitter", "CommonEmitter");
     ZrMarkup doc(xml);
-    if (!doc.FindElem(layout.name))
-        return 0;
-    ZrDocumentLayout::Reader in(doc, layout);
-    if (in.Find() && doc.GetChildData().Compare(layout.typeWord) != 0)
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Emitter", "CommonEmitter"));
+    if (!in.Enter())
         return 0;
 
     ReadStrategy<ZrCounter>(doc, in, MakeCounter, m_pCounter);

@@ -63,12 +63,9 @@ ZrCounter* ZrCounter::Clone(const ZrCounter* src)
 
 unsigned char ZrCounter::ReadCounterDocument(VEXA::VexaString& xml, const char* typeName, int& countPerSecond)
 {
-    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::Find("Counter", typeName);
     ZrMarkup doc(xml);
-    if (!doc.FindElem(layout.name))
-        return 0;
-    ZrDocumentLayout::Reader in(doc, layout);
-    if (in.Find() && doc.GetChildData().Compare(typeName) != 0)
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Counter", typeName));
+    if (!in.Enter())
         return 0;
     if (in.Find())
         countPerSecond = ReadWholeNumber(doc.GetChildData());

@@ -61,12 +61,9 @@ ZrPlacer* ZrPlacer::Clone(const ZrPlacer* source)
 unsigned char ZrPlacer::ReadPlacerDocument(VEXA::VexaString& text, const char* tag, ZrVector3d& position,
                                            const DocField* fields, int fieldCount)
 {
-    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::Find("Placer", tag);
     ZrMarkup doc(text);
-    if (!doc.FindElem(layout.name))
-        return 0;
-    ZrDocumentLayout::Reader in(doc, layout);
-    if (in.Find() && doc.GetChildData().Compare(tag) != 0)
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Placer", tag));
+    if (!in.Enter())
         return 0;
     in.Read(position);
     for (int i = 0; i < fieldCount; ++i) {

@@ -67,12 +67,9 @@ void ZrAccelInfluence::Apply(ZrParticleSystem* system, double dt)
 
 unsigned char ZrAccelInfluence::FromXML(VEXA::VexaString& xml)
 {
-    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::Find("Influence", "AccelInfluence");
     ZrMarkup doc(xml);
-    if (!doc.FindElem(layout.name))
-        return 0;
-    ZrDocumentLayout::Reader in(doc, layout);
-    if (in.Find() && doc.GetChildData().Compare(layout.typeWord) != 0)
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Influence", "AccelInfluence"));
+    if (!in.Enter())
         return 0;
     if (in.Find()) {
         doc.IntoElem();

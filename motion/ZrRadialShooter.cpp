@@ -38,12 +38,9 @@ void ZrRadialShooter::Shoot(ZrParticle* particle, double /*dt*/)
 
 unsigned char ZrRadialShooter::FromXML(VEXA::VexaString& xml)
 {
-    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::Find("Shooter", "RadialShooter");
     ZrMarkup doc(xml);
-    if (!doc.FindElem(layout.name))
-        return 0;
-    ZrDocumentLayout::Reader in(doc, layout);
-    if (in.Find() && doc.GetChildData().Compare(layout.typeWord) != 0)
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Shooter", "RadialShooter"));
+    if (!in.Enter())
         return 0;
     in.Read(m_fSpeedStart);
     in.Read(m_fSpeedEnd);

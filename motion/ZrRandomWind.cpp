@@ -86,12 +86,9 @@ void ZrRandomWind::Apply(ZrParticleSystem* system, double dt)
 
 unsigned char ZrRandomWind::FromXML(VEXA::VexaString& xml)
 {
-    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::Find("Influence", "RandomWind");
     ZrMarkup doc(xml);
-    if (!doc.FindElem(layout.name))
-        return 0;
-    ZrDocumentLayout::Reader in(doc, layout);
-    if (in.Find() && doc.GetChildData().Compare(layout.typeWord) != 0)
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Influence", "RandomWind"));
+    if (!in.Enter())
         return 0;
     in.Read(m_fSpeedStart);
     in.Read(m_fSpeedEnd);

@@ -27,12 +27,9 @@ void ZrSingleShooter::SetDirection(ZrVector3d direction) { m_direction = directi
 
 unsigned char ZrSingleShooter::FromXML(VEXA::VexaString& xml)
 {
-    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::Find("Shooter", "SingleShooter");
     ZrMarkup doc(xml);
-    if (!doc.FindElem(layout.name))
-        return 0;
-    ZrDocumentLayout::Reader in(doc, layout);
-    if (in.Find() && doc.GetChildData().Compare(layout.typeWord) != 0)
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Shooter", "SingleShooter"));
+    if (!in.Enter())
         return 0;
     in.Read(m_fSpeedStart);
     in.Read(m_fSpeedEnd);

@@ -52,12 +52,9 @@ void ZrWindInfluence::Apply(ZrParticleSystem* system, double dt)
 
 unsigned char ZrWindInfluence::FromXML(VEXA::VexaString& xml)
 {
-    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::Find("Influence", "WindInfluence");
     ZrMarkup doc(xml);
-    if (!doc.FindElem(layout.name))
-        return 0;
-    ZrDocumentLayout::Reader in(doc, layout);
-    if (in.Find() && doc.GetChildData().Compare(layout.typeWord) != 0)
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Influence", "WindInfluence"));
+    if (!in.Enter())
         return 0;
     in.Read(m_windVelocity);
     in.Read(m_fSpeed);

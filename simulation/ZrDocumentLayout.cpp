@@ -178,6 +178,13 @@ int ZrDocumentLayout::ComponentNames(const Child& child, const char* (&suffixes)
 
 ZrDocumentLayout::Reader::Reader(ZrMarkup& doc, const Node& node) : m_doc(doc), m_node(node) {}
 
+bool ZrDocumentLayout::Reader::Enter()
+{
+    if (!m_doc.FindElem(m_node.name))
+        return false;
+    return m_node.typeWord == nullptr || !(Find() && m_doc.GetChildData().Compare(m_node.typeWord) != 0);
+}
+
 bool ZrDocumentLayout::Reader::Find()
 {
     if (m_next >= m_node.count)

@@ -65,6 +65,10 @@ public:
     class NBPS_API Reader {
     public:
         Reader(ZrMarkup& doc, const Node& node);
+        // Finds the element at the top level of a fresh markup (FindElem);
+        // for a strategy class, also its type word when there is one. False
+        // when the element is missing or names another class.
+        bool Enter();
         // Searches the next child of the layout. On success it is the
         // markup's current child; a repeated child stays next until a search
         // for it fails.

@@ -185,11 +185,10 @@ unsigned char ZrParticle::GetParticleColor(float& /*alpha*/, ZrVector4d& color)
 
 unsigned char ZrParticle::FromXML(VEXA::VexaString& text)
 {
-    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::ParticleTemplate();
     ZrMarkup doc(text);
-    if (!doc.FindElem(layout.name))
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::ParticleTemplate());
+    if (!in.Enter())
         return 0;
-    ZrDocumentLayout::Reader in(doc, layout);
     in.Read(m_fSizeStart);
     in.Read(m_fSizeEnd);
     in.Read(m_fAlphaStart);

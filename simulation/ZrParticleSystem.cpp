@@ -301,11 +301,10 @@ unsigned char ZrParticleSystem::ToXML(VEXA::VexaString& xml)
 
 unsigned char ZrParticleSystem::FromXML(VEXA::VexaString& xml)
 {
-    const ZrDocumentLayout::Node& layout = ZrDocumentLayout::ParticleSystem();
     ZrMarkup doc(xml);
-    if (!doc.FindElem(layout.name))
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::ParticleSystem());
+    if (!in.Enter())
         return 0;
-    ZrDocumentLayout::Reader in(doc, layout);
 
     if (in.Find()) {
         doc.IntoElem();

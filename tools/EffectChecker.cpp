@@ -276,9 +276,15 @@ private:
                     break;
             }
         }
+        // The first element of each name that was read, for duplicates.
+        std::map<std::string, size_t> firstRead;
+        for (size_t i = 0; i < kids.size(); ++i) {
+            if (read[i])
+                firstRead.emplace(kids[i].name(), i);
+        }
         for (size_t i = 0; i < kids.size(); ++i) {
             if (!read[i])
-                Unread(kids, read, i, entries, firstSearch, where);
+                Unread(kids, firstRead, i, entries, firstSearch, where);
         }
         if (layout && layout->typeWord && std::strcmp(layout->typeWord, "CommonEmitter") == 0) {
             for (size_t e = 1; e + 1 < entries.size(); ++e) {
@@ -288,19 +294,18 @@ private:
         }
     }
 
-    void Unread(const std::vector<pugi::xml_node>& kids, const std::vector<bool>& read, size_t i,
+    void Unread(const std::vector<pugi::xml_node>& kids, const std::map<std::string, size_t>& firstRead, size_t i,
                 const std::vector<Entry>& entries, const std::vector<int>& firstSearch, const std::string& where)
     {
         const std::string name = kids[i].name();
         for (size_t e = 0; e < entries.size(); ++e) {
             if (entries[e].name != name)
                 continue;
-            for (size_t j = 0; j < i; ++j) {
-                if (read[j] && name == kids[j].name()) {
-                    Report(kids[i], true, "second " + Quote(name) + " in " + where + " is never read (the first is on line " +
-                                              std::to_string(Line(kids[j])) + ")");
-                    return;
-                }
+            const auto first = firstRead.find(name);
+            if (first != firstRead.end() && first->second < i) {
+                Report(kids[i], true, "second " + Quote(name) + " in " + where + " is never read (the first is on line " +
+                                          std::to_string(Line(kids[first->second])) + ")");
+                return;
             }
             const pugi::xml_node& blocker = kids[static_cast<size_t>(std::max(0, firstSearch[e]))];
             Report(kids[i], true, Quote(name) + " is not read: it must come after " + Quote(blocker.name()) +
