@@ -81,6 +81,8 @@ TEST(EffectCheck, ReportsEachFaultOnceAtItsPlace)
         {"<EmitterType>CommonEmitter</EmitterType>", "", "4:3: error: 'Emitter' has no 'EmitterType'"},
         {">10<", ">ten<", "6:54: error: 'NumPerSecond': 'ten' is not a whole number"},
         {"<Radius>1<", "<Radius>1e39<", "7:50: error: 'Radius': '1e39' is out of range"},
+        {">10<", ">3000000000<", "6:54: error: 'NumPerSecond': '3000000000' is out of the range of a whole number"},
+        {"<Radius>1<", "<Position:Z>1</Position:Z><Radius>1<", "7:50: error: 'Position:Z' is not read inside 'Placer' (RegionPlacer): it belongs in 'Position'"},
         {"<AccelSize>1<", "<AccelSize>nan<", "11:66: error: 'AccelSize': 'nan' is not a number"},
         {"<LifeTime>1<", "<LifeTime>-1<", "9:21: warning: a life time of -1 s"},
         {">10<", ">0<", "6:54: warning: a common counter at 0 per second"},
