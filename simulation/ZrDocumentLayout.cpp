@@ -156,15 +156,6 @@ const ZrDocumentLayout::Node* ZrDocumentLayout::Variant(const Child& child, cons
     return nullptr;
 }
 
-const ZrDocumentLayout::Child* ZrDocumentLayout::FindChild(const Node& node, const char* name)
-{
-    for (int i = 0; i < node.count; ++i) {
-        if (std::strcmp(node.children[i].name, name) == 0)
-            return &node.children[i];
-    }
-    return nullptr;
-}
-
 int ZrDocumentLayout::ComponentNames(const Child& child, const char* (&suffixes)[4])
 {
     static const char* const kXyz[] = {":X", ":Y", ":Z"};

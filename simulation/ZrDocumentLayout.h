@@ -48,14 +48,13 @@ public:
     static const Node& ParticleSystem();
     static const Node& ParticleTemplate();
     // The layout of the element name written by the class with this type
-    // word (null for a plain element), wherever it lies in the document.
+    // word (null for a plain element), wherever it lies in the document; the
+    // effect's own layout when no element matches.
     static const Node& Find(const char* name, const char* typeWord);
 
     // The layout among child's variants whose type word equals word; null
     // when none does. With a null word: the only variant of a plain element.
     static const Node* Variant(const Child& child, const char* word);
-    // The child of node with this name; null when it has none.
-    static const Child* FindChild(const Node& node, const char* name);
     // The names of the children of a vector, components or colour child.
     static int ComponentNames(const Child& child, const char* (&suffixes)[4]);
 
