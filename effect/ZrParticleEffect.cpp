@@ -1,6 +1,7 @@
 #include "ZrParticleEffect.h"
 
 #include "ZrByteArray.h"
+#include "ZrDocumentLayout.h"
 #include "ZrEmitter.h"
 #include "ZrFile.h"
 #include "ZrInfluence.h"
@@ -15,7 +16,7 @@ namespace ZRC {
 
 namespace {
 
-const char* const kRoot = "QuenmarParticleEffect";
+const char* Root() { return ZrDocumentLayout::Effect().name; }
 
 const char* TypeWord(ZrParticleEffectType type)
 {
@@ -158,7 +159,10 @@ ZrBoundingBox ZrParticleEffect::ComputeBoundingBox()
 unsigned char ZrParticleEffect::ReadSystems(ZrMarkup& doc)
 {
     unsigned char result = 1;
-    while (doc.FindChildElem("ParticleSystem")) {
+    // The systems follow the effect type, where the cursor already stands.
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Effect());
+    in.Skip();
+    while (in.Find()) {
         VEXA::VexaString sub = doc.GetChildSubDoc();
         ZrParticleSystem* system = new ZrParticleSystem();
         if (system->FromXML(sub)) {
@@ -173,7 +177,7 @@ unsigned char ZrParticleEffect::ReadSystems(ZrMarkup& doc)
 
 unsigned char ZrParticleEffect::WriteDocument(ZrMarkup& doc)
 {
-    doc.AddElem(kRoot, nullptr, 0, 0);
+    doc.AddElem(Root(), nullptr, 0, 0);
     doc.AddElem("EffectType", TypeWord(m_type), 0, 1);
     unsigned char result = 1;
     VEXA::VexaString text;
@@ -203,9 +207,10 @@ unsigned char ZrParticleEffect::FromXML(const VEXA::VexaString& name)
         const std::string text(reinterpret_cast<const char*>(bytes.GetData()), static_cast<size_t>(bytes.GetSize()));
         doc.SetDoc(text.c_str());
     }
-    if (!doc.FindElem(kRoot))
+    if (!doc.FindElem(Root()))
         return 0;
-    if (doc.FindChildElem("EffectType"))
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Effect());
+    if (in.Find())
         m_type = TypeFromWord(doc.GetChildData());
     return ReadSystems(doc);
 }
@@ -232,7 +237,7 @@ unsigned char ZrParticleEffect::Load(ZrStream& stream)
     VEXA::VexaString text;
     stream >> text;
     ZrMarkup doc(text);
-    if (!doc.FindElem(kRoot))
+    if (!doc.FindElem(Root()))
         return 0;
     return ReadSystems(doc);
 }

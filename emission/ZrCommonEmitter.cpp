@@ -2,6 +2,7 @@
 
 #include "ZrBoxPlacer.h"
 #include "ZrCommonCounter.h"
+#include "ZrDocumentLayout.h"
 #include "ZrFadeCounter.h"
 #include "ZrMarkup.h"
 #include "ZrParticleSystem.h"
@@ -55,13 +56,14 @@ ZrShooter* MakeShooter(const VEXA::VexaString& type)
 // object reads the child's markup (its own result is not looked at) and
 // replaces the one in slot. The cursor ends on the child in every case.
 template <class T, class Factory>
-void ReadStrategy(ZrMarkup& doc, const char* element, const char* typeElement, Factory make, T*& slot)
+void ReadStrategy(ZrMarkup& doc, ZrDocumentLayout::Reader& in, Factory make, T*& slot)
 {
-    if (!doc.FindChildElem(element))
+    if (!in.Find())
         return;
     doc.IntoElem();
     T* created = nullptr;
-    if (doc.FindChildElem(typeElement))
+    // Every class of the family names itself in the same first child.
+    if (doc.FindChildElem(in.Last().variants[0]->children[0].name))
         created = make(doc.GetChildData());
     if (created != nullptr) {
         VEXA::VexaString sub = doc.GetSubDoc();
@@ -120,16 +122,15 @@ void ZrCommonEmitter::Emit(double dt)
 unsigned char ZrCommonEmitter::FromXML(VEXA::VexaString& xml)
 {
     ZrMarkup doc(xml);
-    if (!doc.FindElem("Emitter"))
-        return 0;
-    if (doc.FindChildElem("EmitterType") && doc.GetChildData().Compare("CommonEmitter") != 0)
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Emitter", "CommonEmitter"));
+    if (!in.Enter())
         return 0;
 
-    ReadStrategy<ZrCounter>(doc, "Counter", "CounterType", MakeCounter, m_pCounter);
-    ReadStrategy<ZrPlacer>(doc, "Placer", "PlacerType", MakePlacer, m_pPlacer);
-    ReadStrategy<ZrShooter>(doc, "Shooter", "ShooterType", MakeShooter, m_pShooter);
+    ReadStrategy<ZrCounter>(doc, in, MakeCounter, m_pCounter);
+    ReadStrategy<ZrPlacer>(doc, in, MakePlacer, m_pPlacer);
+    ReadStrategy<ZrShooter>(doc, in, MakeShooter, m_pShooter);
 
-    if (doc.FindChildElem("ParticleTemple")) {
+    if (in.Find()) {
         doc.IntoElem();
         VEXA::VexaString sub = doc.GetSubDoc();
         m_particleTemplate.FromXML(sub);

@@ -1,6 +1,7 @@
 #include "ZrCounter.h"
 
 #include "ZrCommonCounter.h"
+#include "ZrDocumentLayout.h"
 #include "ZrDocumentValues.h"
 #include "ZrFadeCounter.h"
 #include "ZrMarkup.h"
@@ -45,11 +46,10 @@ ZrCounter* ZrCounter::Clone(const ZrCounter* src)
 unsigned char ZrCounter::ReadCounterDocument(VEXA::VexaString& xml, const char* typeName, int& countPerSecond)
 {
     ZrMarkup doc(xml);
-    if (!doc.FindElem("Counter"))
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Counter", typeName));
+    if (!in.Enter())
         return 0;
-    if (doc.FindChildElem("CounterType") && doc.GetChildData().Compare(typeName) != 0)
-        return 0;
-    if (doc.FindChildElem("NumPerSecond"))
+    if (in.Find())
         countPerSecond = ZrDocumentValues::ParseWholeNumber(doc.GetChildData());
     return 1;
 }

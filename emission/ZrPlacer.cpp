@@ -1,6 +1,7 @@
 #include "ZrPlacer.h"
 
 #include "ZrBoxPlacer.h"
+#include "ZrDocumentLayout.h"
 #include "ZrDocumentValues.h"
 #include "ZrMarkup.h"
 #include "ZrPointPlacer.h"
@@ -61,13 +62,12 @@ unsigned char ZrPlacer::ReadPlacerDocument(VEXA::VexaString& text, const char* t
                                            const DocField* fields, int fieldCount)
 {
     ZrMarkup doc(text);
-    if (!doc.FindElem("Placer"))
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Placer", tag));
+    if (!in.Enter())
         return 0;
-    if (doc.FindChildElem("PlacerType") && doc.GetChildData().Compare(tag) != 0)
-        return 0;
-    ZrDocumentValues::ReadVector(doc, "Position", position);
+    in.Read(position);
     for (int i = 0; i < fieldCount; ++i) {
-        if (!doc.FindChildElem(fields[i].name))
+        if (!in.Find())
             continue;
         const double value = ZrDocumentValues::ParseNumber(doc.GetChildData());
         if (fields[i].doubleValue != nullptr)

@@ -1,6 +1,7 @@
 #include "ZrAccelInfluence.h"
 
 #include "ZrDocumentValues.h"
+#include "ZrDocumentLayout.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 #include "ZrParticleSystem.h"
@@ -67,14 +68,14 @@ void ZrAccelInfluence::Apply(ZrParticleSystem* system, double dt)
 unsigned char ZrAccelInfluence::FromXML(VEXA::VexaString& xml)
 {
     ZrMarkup doc(xml);
-    if (!doc.FindElem("Influence"))
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Influence", "AccelInfluence"));
+    if (!in.Enter())
         return 0;
-    if (doc.FindChildElem("InfluenceType") && doc.GetChildData().Compare("AccelInfluence") != 0)
-        return 0;
-    if (doc.FindChildElem("Accel")) {
+    if (in.Find()) {
         doc.IntoElem();
-        ZrDocumentValues::ReadComponents(doc, "AccelDirection", m_direction);
-        ZrDocumentValues::ReadNumber(doc, "AccelSize", m_fSize);
+        ZrDocumentLayout::Reader accel(doc, *ZrDocumentLayout::Variant(in.Last(), nullptr));
+        accel.Read(m_direction);
+        accel.Read(m_fSize);
         doc.OutOfElem();
     }
     return 1;

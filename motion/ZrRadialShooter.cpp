@@ -1,6 +1,7 @@
 #include "ZrRadialShooter.h"
 
 #include "ZrDocumentValues.h"
+#include "ZrDocumentLayout.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 
@@ -38,16 +39,15 @@ void ZrRadialShooter::Shoot(ZrParticle* particle, double /*dt*/)
 unsigned char ZrRadialShooter::FromXML(VEXA::VexaString& xml)
 {
     ZrMarkup doc(xml);
-    if (!doc.FindElem("Shooter"))
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Shooter", "RadialShooter"));
+    if (!in.Enter())
         return 0;
-    if (doc.FindChildElem("ShooterType") && doc.GetChildData().Compare("RadialShooter") != 0)
-        return 0;
-    ZrDocumentValues::ReadNumber(doc, "SpeedRangeStart", m_fSpeedStart);
-    ZrDocumentValues::ReadNumber(doc, "SpeedRangeEnd", m_fSpeedEnd);
-    ZrDocumentValues::ReadNumber(doc, "ThetaRangeStart", m_fThetaStart);
-    ZrDocumentValues::ReadNumber(doc, "ThetaRangeEnd", m_fThetaEnd);
-    ZrDocumentValues::ReadNumber(doc, "PhiRangeStart", m_fPhiStart);
-    ZrDocumentValues::ReadNumber(doc, "PhiRangeEnd", m_fPhiEnd);
+    in.Read(m_fSpeedStart);
+    in.Read(m_fSpeedEnd);
+    in.Read(m_fThetaStart);
+    in.Read(m_fThetaEnd);
+    in.Read(m_fPhiStart);
+    in.Read(m_fPhiEnd);
     return 1;
 }
 

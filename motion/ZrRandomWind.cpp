@@ -1,6 +1,7 @@
 #include "ZrRandomWind.h"
 
 #include "ZrDocumentValues.h"
+#include "ZrDocumentLayout.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 #include "ZrParticleSystem.h"
@@ -98,19 +99,18 @@ void ZrRandomWind::Apply(ZrParticleSystem* system, double dt)
 unsigned char ZrRandomWind::FromXML(VEXA::VexaString& xml)
 {
     ZrMarkup doc(xml);
-    if (!doc.FindElem("Influence"))
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Influence", "RandomWind"));
+    if (!in.Enter())
         return 0;
-    if (doc.FindChildElem("InfluenceType") && doc.GetChildData().Compare("RandomWind") != 0)
-        return 0;
-    ZrDocumentValues::ReadNumber(doc, "SpeedStart", m_fSpeedStart);
-    ZrDocumentValues::ReadNumber(doc, "SpeedEnd", m_fSpeedEnd);
-    ZrDocumentValues::ReadNumber(doc, "ThetaStart", m_fThetaStart);
-    ZrDocumentValues::ReadNumber(doc, "ThetaEnd", m_fThetaEnd);
-    ZrDocumentValues::ReadNumber(doc, "PhiStart", m_fPhiStart);
-    ZrDocumentValues::ReadNumber(doc, "PhiEnd", m_fPhiEnd);
-    ZrDocumentValues::ReadNumber(doc, "VisCosity", m_fViscosity);
-    ZrDocumentValues::ReadNumber(doc, "Density", m_fDensity);
-    ZrDocumentValues::ReadNumber(doc, "PowerTime", m_dPowerTime);
+    in.Read(m_fSpeedStart);
+    in.Read(m_fSpeedEnd);
+    in.Read(m_fThetaStart);
+    in.Read(m_fThetaEnd);
+    in.Read(m_fPhiStart);
+    in.Read(m_fPhiEnd);
+    in.Read(m_fViscosity);
+    in.Read(m_fDensity);
+    in.Read(m_dPowerTime);
     return 1;
 }
 

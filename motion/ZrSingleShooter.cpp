@@ -1,6 +1,7 @@
 #include "ZrSingleShooter.h"
 
 #include "ZrDocumentValues.h"
+#include "ZrDocumentLayout.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 
@@ -27,13 +28,12 @@ void ZrSingleShooter::SetDirection(ZrVector3d direction) { m_direction = directi
 unsigned char ZrSingleShooter::FromXML(VEXA::VexaString& xml)
 {
     ZrMarkup doc(xml);
-    if (!doc.FindElem("Shooter"))
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Shooter", "SingleShooter"));
+    if (!in.Enter())
         return 0;
-    if (doc.FindChildElem("ShooterType") && doc.GetChildData().Compare("SingleShooter") != 0)
-        return 0;
-    ZrDocumentValues::ReadNumber(doc, "SpeedRangeStart", m_fSpeedStart);
-    ZrDocumentValues::ReadNumber(doc, "SpeedRangeEnd", m_fSpeedEnd);
-    ZrDocumentValues::ReadVector(doc, "Direction", m_direction);
+    in.Read(m_fSpeedStart);
+    in.Read(m_fSpeedEnd);
+    in.Read(m_direction);
     return 1;
 }
 

@@ -1,6 +1,7 @@
 #include "ZrWindInfluence.h"
 
 #include "ZrDocumentValues.h"
+#include "ZrDocumentLayout.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 #include "ZrParticleSystem.h"
@@ -58,16 +59,15 @@ void ZrWindInfluence::Apply(ZrParticleSystem* system, double dt)
 unsigned char ZrWindInfluence::FromXML(VEXA::VexaString& xml)
 {
     ZrMarkup doc(xml);
-    if (!doc.FindElem("Influence"))
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::Find("Influence", "WindInfluence"));
+    if (!in.Enter())
         return 0;
-    if (doc.FindChildElem("InfluenceType") && doc.GetChildData().Compare("WindInfluence") != 0)
-        return 0;
-    ZrDocumentValues::ReadVector(doc, "WindVelocity", m_windVelocity);
-    ZrDocumentValues::ReadNumber(doc, "Speed", m_fSpeed);
-    ZrDocumentValues::ReadNumber(doc, "Theta", m_fTheta);
-    ZrDocumentValues::ReadNumber(doc, "Phi", m_fPhi);
-    ZrDocumentValues::ReadNumber(doc, "VisCosity", m_fViscosity);
-    ZrDocumentValues::ReadNumber(doc, "Density", m_fDensity);
+    in.Read(m_windVelocity);
+    in.Read(m_fSpeed);
+    in.Read(m_fTheta);
+    in.Read(m_fPhi);
+    in.Read(m_fViscosity);
+    in.Read(m_fDensity);
     return 1;
 }
 

@@ -1,6 +1,7 @@
 #include "ZrParticle.h"
 
 #include "ZrDocumentValues.h"
+#include "ZrDocumentLayout.h"
 #include "ZrMarkup.h"
 
 #include <cmath>
@@ -205,18 +206,19 @@ unsigned char ZrParticle::GetParticleColor(float& /*alpha*/, ZrVector4d& color)
 unsigned char ZrParticle::FromXML(VEXA::VexaString& text)
 {
     ZrMarkup doc(text);
-    if (!doc.FindElem("ParticleTemple"))
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::ParticleTemplate());
+    if (!in.Enter())
         return 0;
-    ZrDocumentValues::ReadNumber(doc, "SizeRangeStart", m_fSizeStart, kMaxRangeEnd);
-    ZrDocumentValues::ReadNumber(doc, "SizeRangeEnd", m_fSizeEnd, kMaxRangeEnd);
-    ZrDocumentValues::ReadNumber(doc, "AlphaRangeStart", m_fAlphaStart, kMaxRangeEnd);
-    ZrDocumentValues::ReadNumber(doc, "AlphaRangeEnd", m_fAlphaEnd, kMaxRangeEnd);
-    ZrDocumentValues::ReadColor(doc, "ColorRangeStart", m_colorStart);
-    ZrDocumentValues::ReadColor(doc, "ColorRangeEnd", m_colorEnd);
-    ZrDocumentValues::ReadNumber(doc, "LifeTime", m_fLifeTime);
-    ZrDocumentValues::ReadNumber(doc, "Radius", m_fRadius);
+    in.Read(m_fSizeStart, kMaxRangeEnd);
+    in.Read(m_fSizeEnd, kMaxRangeEnd);
+    in.Read(m_fAlphaStart, kMaxRangeEnd);
+    in.Read(m_fAlphaEnd, kMaxRangeEnd);
+    in.Read(m_colorStart);
+    in.Read(m_colorEnd);
+    in.Read(m_fLifeTime);
+    in.Read(m_fRadius);
     // The inverse mass is only recomputed by SetMass.
-    ZrDocumentValues::ReadNumber(doc, "Mass", m_fMass);
+    in.Read(m_fMass);
     return 1;
 }
 

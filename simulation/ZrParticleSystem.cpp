@@ -13,6 +13,7 @@
 #include "ZrImageOperator.h"
 #include "ZrImgToolkit.h"
 #include "ZrInfluence.h"
+#include "ZrDocumentLayout.h"
 #include "ZrDocumentValues.h"
 #include "ZrMarkup.h"
 #include "ZrParticleResource.h"
@@ -352,12 +353,14 @@ unsigned char ZrParticleSystem::ToXML(VEXA::VexaString& xml)
 unsigned char ZrParticleSystem::FromXML(VEXA::VexaString& xml)
 {
     ZrMarkup doc(xml);
-    if (!doc.FindElem("ParticleSystem"))
+    ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::ParticleSystem());
+    if (!in.Enter())
         return 0;
 
-    if (doc.FindChildElem("Emitter")) {
+    if (in.Find()) {
         doc.IntoElem();
-        if (doc.FindChildElem("EmitterType") && doc.GetChildData().Compare("CommonEmitter") == 0) {
+        const ZrDocumentLayout::Node& common = *ZrDocumentLayout::Variant(in.Last(), "CommonEmitter");
+        if (doc.FindChildElem(common.children[0].name) && doc.GetChildData().Compare(common.typeWord) == 0) {
             ZrCommonEmitter* emitter = new ZrCommonEmitter();
             VEXA::VexaString sub = doc.GetSubDoc();
             if (!emitter->FromXML(sub)) {
@@ -370,9 +373,9 @@ unsigned char ZrParticleSystem::FromXML(VEXA::VexaString& xml)
         doc.OutOfElem();
     }
 
-    while (doc.FindChildElem("Influence")) {
+    while (in.Find()) {
         doc.IntoElem();
-        if (doc.FindChildElem("InfluenceType")) {
+        if (doc.FindChildElem(in.Last().variants[0]->children[0].name)) {
             if (ZrInfluence* influence = MakeInfluence(doc.GetChildData())) {
                 VEXA::VexaString sub = doc.GetSubDoc();
                 if (influence->FromXML(sub))
@@ -384,14 +387,14 @@ unsigned char ZrParticleSystem::FromXML(VEXA::VexaString& xml)
         doc.OutOfElem();
     }
 
-    if (doc.FindChildElem("ParticleType"))
+    if (in.Find())
         m_particleType = doc.GetChildData().Compare("GLOW_PARTICLE") == 0 ? GLOW_PARTICLE : DARK_PARTICLE;
-    if (doc.FindChildElem("TexturePath"))
+    if (in.Find())
         SetTexturePath(doc.GetChildData());
-    if (doc.FindChildElem("ColorImagePath"))
+    if (in.Find())
         m_strColorImagePath = doc.GetChildData();
-    ZrDocumentValues::ReadNumber(doc, "ParticleWidth", m_fParticleWidth);
-    ZrDocumentValues::ReadNumber(doc, "ParticleHeight", m_fParticleHeight);
+    in.Read(m_fParticleWidth);
+    in.Read(m_fParticleHeight);
 
     if (m_pColorImage == nullptr && !m_strColorImagePath.IsEmpty())
         m_pColorImage = LoadColorImage(m_strColorImagePath);

@@ -1,6 +1,9 @@
 // nbparticle: renders, inspects, simulates and packs particle effects.
 #include <NbParticleSystem600/NbParticleSystem600.h>
 
+#include "EffectChecker.h"
+#include "EffectSource.h"
+
 #include <CLI/CLI.hpp>
 #include <gif_lib.h>
 #include <stb_image_write.h>
@@ -309,7 +312,7 @@ int RenderOne(const std::string& effect, const std::string& out, int frames, dou
     cam.width = w;
     cam.height = h;
     if (!FitCamera(effect, resources, frames, 1.0 / fps, seed, cam))
-        return Fail(effect, "cannot read the effect");
+        return Fail(effect, EffectSource::WhyNotLoaded(effect));
     if (EndsWith(out, ".gif")) {
         GifOut gif;
         if (!gif.Open(out, w, h))
@@ -490,6 +493,10 @@ int main(int argc, char** argv)
     CLI::App* list = app.add_subcommand("list", "List a resource container");
     list->add_option("archive", archive, "container to list")->required();
 
+    CLI::App* check = app.add_subcommand("check", "Report what the library will not read in effect documents");
+    check->add_option("effects", files, "effect files (.par) or names in the resource container")->required();
+    check->add_option("--resources", resources, "folder holding particle/particle.sc");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::Error& e) {
@@ -507,6 +514,10 @@ int main(int argc, char** argv)
     if (!(fps > 0.0 && fps <= 1000.0))
         return Fail(std::to_string(fps), "fps out of range");
 
+    if (check->parsed()) {
+        EffectSource::SetResourceFolder(resources);
+        return EffectChecker::CheckCommand(files);
+    }
     if (render->parsed())
         return RenderOne(effect, out, frames, fps, w, h, seed, resources);
     if (all->parsed())
@@ -514,14 +525,14 @@ int main(int argc, char** argv)
     if (info->parsed()) {
         std::unique_ptr<ZrParticleEffect> e = LoadEffect(effect, resources);
         if (!e)
-            return Fail(effect, "cannot read the effect");
+            return Fail(effect, EffectSource::WhyNotLoaded(effect));
         DescribeEffect(*e);
         return 0;
     }
     if (sim->parsed()) {
         std::unique_ptr<ZrParticleEffect> e = LoadEffect(effect, resources);
         if (!e)
-            return Fail(effect, "cannot read the effect");
+            return Fail(effect, EffectSource::WhyNotLoaded(effect));
         std::FILE* f = nullptr;
         if (!csv.empty() && !(f = std::fopen(csv.c_str(), "w")))
             return Fail(csv, "cannot write");
@@ -594,8 +605,10 @@ int main(int argc, char** argv)
     }
     if (list->parsed()) {
         ZrCacheFile cache;
-        if (!FileExists(archive) || cache.Open(VEXA::VexaString(archive.c_str()), VEXA::VexaString("5KPOV")) != 0)
-            return Fail(archive, "cannot open the container");
+        if (!FileExists(archive))
+            return Fail(archive, "no such file");
+        if (cache.Open(VEXA::VexaString(archive.c_str()), VEXA::VexaString("5KPOV")) != 0)
+            return Fail(archive, "not a readable container");
         for (int i = 0; i < cache.GetEntryCount(); ++i)
             std::printf("%s\n", static_cast<const char*>(cache.GetEntryName(i)));
         return 0;

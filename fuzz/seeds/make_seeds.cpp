@@ -4,6 +4,7 @@
 // OUT_DIR/nbps_fuzz_system_xml      each "ParticleSystem" element on its own
 // OUT_DIR/nbps_fuzz_container       a container holding every bundled file
 // OUT_DIR/nbps_fuzz_color_image     the bundled images with their type byte
+// OUT_DIR/nbps_fuzz_effect_check     the effect documents as they are
 // plus hostile shapes for the document targets: nesting at and past the depth
 // limit, huge particle counts, immortal particles and non-finite numbers.
 #include <NbParticleSystem600/NbParticleSystem600.h>
@@ -80,7 +81,8 @@ int main(int argc, char** argv)
     const fs::path systemDir = out / "nbps_fuzz_system_xml";
     const fs::path containerDir = out / "nbps_fuzz_container";
     const fs::path imageDir = out / "nbps_fuzz_color_image";
-    for (const fs::path& dir : {streamDir, systemDir, containerDir, imageDir})
+    const fs::path checkDir = out / "nbps_fuzz_effect_check";
+    for (const fs::path& dir : {streamDir, systemDir, containerDir, imageDir, checkDir})
         fs::create_directories(dir);
 
     std::vector<fs::path> files;
@@ -105,6 +107,7 @@ int main(int argc, char** argv)
                 zip_source_free(source);
         }
         if (ext == ".par") {
+            WriteAll(checkDir / file.filename(), bytes.data(), bytes.size());
             ZrStream stream;
             stream << VEXA::VexaString(bytes);
             WriteAll(streamDir / (file.stem().string() + ".bin"), stream.GetData(), stream.GetSize());

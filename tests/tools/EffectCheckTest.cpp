@@ -1,0 +1,229 @@
+// nbparticle check, and the effect schema, on documents with known faults and
+// on documents the library writes.
+#include <NbParticleSystem600/NbParticleSystem600.h>
+
+#include "NbTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/wait.h>
+
+using namespace ZRC;
+
+namespace {
+
+// Exit status and stdout (stderr too when asked) of a command.
+std::pair<int, std::string> Shell(const std::string& cmd)
+{
+    std::string out;
+    FILE* p = popen(cmd.c_str(), "r");
+    char buf[4096];
+    for (size_t n; p && (n = fread(buf, 1, sizeof buf, p)) > 0;)
+        out.append(buf, n);
+    const int status = p ? pclose(p) : -1;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+std::string Check(const std::string& files)
+{
+    return std::string(NBPARTICLE_EXE) + " check " + files + " --resources " + NBPS_BINARY_DIR + "/effects";
+}
+
+std::string Schema(const std::string& files)
+{
+    return "xmllint --noout --schema " NBPS_SOURCE_DIR "/effects/NbParticleEffect.xsd " + files + " 2>&1";
+}
+
+const std::string kBase = "<QuenmarParticleEffect>\n"
+                          "<EffectType>FireEffect</EffectType>\n"
+                          "<ParticleSystem>\n"
+                          "  <Emitter>\n"
+                          "    <EmitterType>CommonEmitter</EmitterType>\n"
+                          "    <Counter><CounterType>CommonCounter</CounterType><NumPerSecond>10</NumPerSecond></Counter>\n"
+                          "    <Placer><PlacerType>RegionPlacer</PlacerType><Radius>1</Radius></Placer>\n"
+                          "    <Shooter><ShooterType>RadialShooter</ShooterType></Shooter>\n"
+                          "    <ParticleTemple><LifeTime>1</LifeTime></ParticleTemple>\n"
+                          "  </Emitter>\n"
+                          "  <Influence><InfluenceType>AccelInfluence</InfluenceType><Accel><AccelSize>1</AccelSize></Accel></Influence>\n"
+                          "  <ParticleType>GLOW_PARTICLE</ParticleType>\n"
+                          "  <ParticleWidth>1</ParticleWidth>\n"
+                          "</ParticleSystem>\n"
+                          "</QuenmarParticleEffect>\n";
+
+std::string ReplaceAll(std::string s, const std::string& from, const std::string& to)
+{
+    for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+        s.replace(at, from.size(), to);
+    return s;
+}
+
+TEST(EffectCheck, ReportsEachFaultOnceAtItsPlace)
+{
+    struct Case {
+        const char* from;
+        const char* to;
+        const char* expected; // "line:column: kind: start of the message"
+    };
+    const Case cases[] = {
+        {"</ParticleWidth>", "</ParticleWidht>", "13:21: error: not well-formed XML"},
+        {"QuenmarParticleEffect>", "QuenmarParticleEfect>", "1:1: error: no 'QuenmarParticleEffect' root"},
+        {"ParticleWidth>", "ParticleWidht>", "13:3: error: unknown element 'ParticleWidht' in 'ParticleSystem' is not read; did you mean 'ParticleWidth'?"},
+        {"<ParticleType>GLOW_PARTICLE</ParticleType>\n  <ParticleWidth>1</ParticleWidth>",
+         "<ParticleWidth>1</ParticleWidth>\n  <ParticleType>GLOW_PARTICLE</ParticleType>",
+         "12:3: error: 'ParticleWidth' is not read: it must come after 'ParticleType' (line 13)"},
+        {"</Emitter>", "<LifeTime>1</LifeTime></Emitter>", "10:3: error: 'LifeTime' is not read inside 'Emitter' (CommonEmitter): it belongs in 'ParticleTemple'"},
+        {"</EffectType>", "</EffectType><EffectType>SmokeEffect</EffectType>", "2:36: error: second 'EffectType'"},
+        {">FireEffect<", ">fireEffect<", "2:1: error: unknown 'EffectType' 'fireEffect': the effect gets no kind; did you mean 'FireEffect'?"},
+        {">AccelInfluence<", ">Gravity<", "11:14: error: unknown 'InfluenceType' 'Gravity'"},
+        {"<EmitterType>CommonEmitter</EmitterType>", "", "4:3: error: 'Emitter' has no 'EmitterType'"},
+        {">10<", ">ten<", "6:54: error: 'NumPerSecond': 'ten' is not a whole number"},
+        {"<Radius>1<", "<Radius>1e39<", "7:50: error: 'Radius': '1e39' is out of range"},
+        {">10<", ">3000000000<", "6:54: error: 'NumPerSecond': '3000000000' is out of the range of a whole number"},
+        {"<Radius>1<", "<Position:Z>1</Position:Z><Radius>1<", "7:50: error: 'Position:Z' is not read inside 'Placer' (RegionPlacer): it belongs in 'Position'"},
+        {"<AccelSize>1<", "<AccelSize>nan<", "11:66: error: 'AccelSize': 'nan' is not a number"},
+        {"<LifeTime>1<", "<LifeTime>-1<", "9:21: warning: a life time of -1 s"},
+        {">10<", ">0<", "6:54: warning: a common counter at 0 per second"},
+        {"<Shooter><ShooterType>RadialShooter</ShooterType></Shooter>", "", "4:3: warning: the emitter has no 'Shooter'"},
+        {">GLOW_PARTICLE<", ">Glow_Particle<", "12:3: warning: unknown 'ParticleType' 'Glow_Particle': it reads as DARK_PARTICLE; did you mean 'GLOW_PARTICLE'?"},
+        {"  <ParticleWidth>", "  <ColorImagePath>ramp.png</ColorImagePath><ParticleWidth>", "13:3: warning: 'ramp.png' is found neither"},
+        {"RegionPlacer</PlacerType><Radius>1</Radius>", "PolygonPlacer</PlacerType>", "7:5: warning: a polygon placer"},
+    };
+    nbtest::TempDir dir;
+    EXPECT_EQ(Shell(Check(dir.Write("base.par", kBase))), std::make_pair(0, std::string()));
+    for (const Case& c : cases) {
+        const std::string file = dir.Write("case.par", ReplaceAll(kBase, c.from, c.to));
+        const auto [code, out] = Shell(Check(file));
+        const std::string expected = file + ":" + c.expected;
+        EXPECT_EQ(out.compare(0, expected.size(), expected), 0) << out << "expected: " << expected;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+        EXPECT_EQ(code, std::string(c.expected).find("error") != std::string::npos ? 1 : 0) << c.expected;
+    }
+}
+
+TEST(EffectCheck, BundledEffectsReadCleanlyAndValidate)
+{
+    const std::string all = NBPS_SOURCE_DIR "/effects/*.par";
+    EXPECT_EQ(Shell(Check(all)).first, 0);
+    const auto [code, out] = Shell(Schema(all));
+    EXPECT_EQ(code, 0) << out;
+    // The schema flags what the checker flags: a misplaced element.
+    nbtest::TempDir dir;
+    const std::string bad = dir.Write("bad.par", ReplaceAll(kBase, "</Emitter>", "<LifeTime>1</LifeTime></Emitter>"));
+    EXPECT_NE(Shell(Schema(bad)).first, 0);
+}
+
+TEST(EffectCheck, LoadFailuresSayWhy)
+{
+    nbtest::TempDir dir;
+    dir.Write("particle/keep", "");
+    const std::string big = dir.Write("big.par", "<QuenmarParticleEffect>" + std::string(12000, ' ') + "</QuenmarParticleEffect>");
+    ASSERT_EQ(Shell(std::string(NBPARTICLE_EXE) + " pack " + (dir / "particle/particle.sc") + " big=" + big).first, 0);
+    const std::string cases[][2] = {
+        {dir / "none.par", "no such file"},
+        {dir.Write("a.par", "<QuenmarParticleEffect>\n<EffectType>"), "line 2: not well-formed XML"},
+        {dir.Write("b.par", "<Effect/>"), "line 1: no 'QuenmarParticleEffect' root"},
+        {dir.Write("c.par", "<QuenmarParticleEffect><Particlesystem/></QuenmarParticleEffect>"), "line 1: unknown element 'Particlesystem'"},
+        {"fire --resources " + (dir / "elsewhere"), "no such file, and no container at " + (dir / "elsewhere/./particle/particle.sc")},
+        {"fire --resources " + dir.Folder(), "no entry fire in the container"},
+        {"big --resources " + dir.Folder(), "entry too large: 12047 bytes, at most 10240"},
+    };
+    for (const auto& c : cases) {
+        const std::string name = c[0].substr(0, c[0].find(' '));
+        const auto [code, out] = Shell(std::string(NBPARTICLE_EXE) + " info " + c[0] + " 2>&1");
+        EXPECT_EQ(code, 1);
+        EXPECT_EQ(out.rfind("nbparticle: " + name + ": " + c[1], 0), 0u) << out;
+    }
+}
+
+float Draw(float scale) { return static_cast<float>((std::rand() % 20001 - 10000) * 0.001) * scale; }
+
+// An emitter with the named strategies, its values drawn at random.
+ZrCommonEmitter* RandomEmitter()
+{
+    const char* counters[] = {"CommonCounter", "FadeCounter"};
+    const char* placers[] = {"PointPlacer", "RegionPlacer", "BoxPlacer", "ScrewPlacer", "PolygonPlacer"};
+    const char* shooters[] = {"RadialShooter", "SingleShooter"};
+    VEXA::VexaString text((std::string("<Emitter><Counter><CounterType>") + counters[std::rand() % 2] +
+                           "</CounterType></Counter><Placer><PlacerType>" + placers[std::rand() % 5] +
+                           "</PlacerType></Placer><Shooter><ShooterType>" + shooters[std::rand() % 2] +
+                           "</ShooterType></Shooter></Emitter>").c_str());
+    ZrCommonEmitter* emitter = new ZrCommonEmitter();
+    emitter->FromXML(text);
+    emitter->GetCounter()->SetCountPerSecond(std::rand() % 100000 - 100);
+    if (ZrScrewPlacer* screw = dynamic_cast<ZrScrewPlacer*>(emitter->GetPlacer())) {
+        screw->SetPosition(ZrVector3d(Draw(1e6f), Draw(1), Draw(1e-6f)));
+        screw->SetRoundTime(Draw(1e30f));
+    }
+    if (ZrRegionPlacer* region = dynamic_cast<ZrRegionPlacer*>(emitter->GetPlacer()))
+        region->SetRadius(Draw(1e3f));
+    emitter->GetShooter()->SetSpeedRange(Draw(1e30f), Draw(1));
+    emitter->GetShooter()->SetDirection(ZrVector3d(Draw(1), Draw(1), Draw(1)));
+    ZrParticle* t = emitter->GetParticleTemplate();
+    t->SetSizeRange(Draw(1), Draw(1e3f));
+    t->SetColorRangeStart(ZrVector4d(Draw(1), Draw(1), Draw(1), Draw(1)));
+    t->SetLifeTime(std::rand() % 5000 + 1);
+    t->SetMass(Draw(1) + 20.0f);
+    return emitter;
+}
+
+ZrInfluence* RandomInfluence()
+{
+    switch (std::rand() % 3) {
+    case 0: {
+        ZrAccelInfluence* a = new ZrAccelInfluence();
+        a->SetAccelDirection(ZrVector3d(Draw(1), Draw(1), Draw(1)));
+        a->SetAccelSize(Draw(1e20f));
+        return a;
+    }
+    case 1: {
+        ZrWindInfluence* w = new ZrWindInfluence();
+        w->SetWindVelocity(ZrVector3d(Draw(1), Draw(1), Draw(1)));
+        w->SetViscosity(Draw(1e-5f));
+        return w;
+    }
+    default: {
+        ZrRandomWind* r = new ZrRandomWind();
+        r->SetPowerTime(Draw(1e10f));
+        r->SetPhiRange(Draw(360), Draw(360));
+        return r;
+    }
+    }
+}
+
+TEST(EffectCheck, EveryDocumentTheLibraryWritesChecksWithoutErrorAndValidates)
+{
+    nbtest::TempDir dir;
+    std::srand(16);
+    std::string files;
+    for (int e = 0; e < 12; ++e) {
+        ZrParticleEffect* effect = ZrParticleEffect::ParticleEffectFactory(static_cast<ZrParticleEffectType>(e % 7));
+        for (int s = 0; s < 1 + e % 3; ++s) {
+            ZrParticleSystem* system = new ZrParticleSystem();
+            if (std::rand() % 4 != 0) {
+                ZrCommonEmitter* emitter = RandomEmitter();
+                emitter->SetParticleSystem(system);
+                system->SetEmitter(emitter);
+            }
+            for (int i = std::rand() % 4; i > 0; --i)
+                system->AddInfluence(RandomInfluence());
+            system->SetParticleType(std::rand() % 2 ? ZrParticleSystem::GLOW_PARTICLE : ZrParticleSystem::DARK_PARTICLE);
+            system->SetParticleWidth(Draw(1e37f));
+            system->SetParticleHeight(Draw(1e-3f));
+            effect->AddParticleSystem(system);
+        }
+        VEXA::VexaString path((dir / ("e" + std::to_string(e) + ".par")).c_str());
+        effect->ToXML(path);
+        files += " " + std::string(path);
+        delete effect;
+    }
+    const auto [code, out] = Shell(Check(files));
+    EXPECT_EQ(code, 0) << out;
+    EXPECT_EQ(out.find("error"), std::string::npos) << out;
+    const auto [schemaCode, schemaOut] = Shell(Schema(files));
+    EXPECT_EQ(schemaCode, 0) << schemaOut;
+}
+
+} // namespace

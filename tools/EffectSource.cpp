@@ -1,0 +1,118 @@
+#include "EffectSource.h"
+
+#include "EffectChecker.h"
+
+#include <NbParticleSystem600/NbParticleSystem600.h>
+
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
+using namespace ZRC;
+
+namespace {
+
+const char* const kAccess = "5KPOV";
+
+bool IsFile(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The library reads a name as a file only when it exists and ends in ".par".
+bool IsParFile(const std::string& name)
+{
+    const VEXA::VexaString path(name.c_str());
+    return ZrFile::IsExist(path) && ZrFile::GetExt(path).CompareNoCase(".par") == 0;
+}
+
+std::string Folder(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// The uncompressed size recorded in an entry frame (see ZrCompress.h).
+unsigned long FrameSize(const ZrByteArray& packed)
+{
+    if (packed.GetSize() < 10)
+        return 0;
+    const unsigned char* p = packed.GetData() + 6;
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<unsigned long>(p[3]) << 24);
+}
+
+} // namespace
+
+void EffectSource::SetResourceFolder(const std::string& folder)
+{
+    if (!folder.empty())
+        ZrCommon3D::ms_strSceneResFoloderPath = VEXA::VexaString((folder + "/").c_str());
+}
+
+bool EffectSource::Read(const std::string& name, std::string& text, std::string& folder, std::string& reason)
+{
+    if (IsParFile(name)) {
+        std::ifstream in(name, std::ios::binary);
+        if (!in) {
+            reason = "cannot read the file";
+            return false;
+        }
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        folder = Folder(name);
+        return true;
+    }
+    if (name.size() >= 4 && VEXA::VexaString(name.substr(name.size() - 4).c_str()).CompareNoCase(".par") == 0) {
+        reason = "no such file";
+        return false;
+    }
+    const std::string container = static_cast<const char*>(ZrParticleResource::GetContainerPath());
+    ZrCacheFile cache;
+    if (!IsFile(container)) {
+        reason = "no such file, and no container at " + container;
+        return false;
+    }
+    ZrByteArray packed;
+    if (cache.Open(VEXA::VexaString(container.c_str()), kAccess) != 0) {
+        reason = "cannot open the container " + container;
+        return false;
+    }
+    if (cache.ReadFile(VEXA::VexaString(name.c_str()), packed) != 0) {
+        reason = "no entry " + name + " in the container " + container;
+        return false;
+    }
+    ZrByteArray bytes;
+    if (!ZrParticleResource::ReadEntry(VEXA::VexaString(name.c_str()), ZrParticleResource::EffectCapacity, bytes)) {
+        const unsigned long size = FrameSize(packed);
+        reason = size > ZrParticleResource::EffectCapacity
+                     ? "entry too large: " + std::to_string(size) + " bytes, at most " +
+                           std::to_string(ZrParticleResource::EffectCapacity)
+                     : "the entry does not decompress";
+        return false;
+    }
+    text.assign(reinterpret_cast<const char*>(bytes.GetData()), static_cast<size_t>(bytes.GetSize()));
+    folder.clear();
+    return true;
+}
+
+bool EffectSource::PathResolves(const std::string& path, const std::string& folder)
+{
+    if (IsFile(path) || (!folder.empty() && path[0] != '/' && IsFile(folder + "/" + path)))
+        return true;
+    ZrCacheFile cache;
+    ZrByteArray packed;
+    return cache.Open(ZrParticleResource::GetContainerPath(), kAccess) == 0 &&
+           cache.ReadFile(VEXA::VexaString(path.c_str()), packed) == 0;
+}
+
+std::string EffectSource::WhyNotLoaded(const std::string& name)
+{
+    std::string text, folder, reason;
+    if (!Read(name, text, folder, reason))
+        return reason;
+    for (const EffectChecker::Finding& f : EffectChecker::Check(text, folder)) {
+        if (f.error)
+            return "line " + std::to_string(f.line) + ": " + f.message;
+    }
+    return "no particle system is read";
+}

@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+
+// Finds the document text the library reads for an effect name, the way
+// ZrParticleEffect::FromXML does: an existing ".par" file, otherwise the entry
+// of that name in the resource container. Says why when there is none.
+class EffectSource {
+public:
+    // Sets the scene-resource folder the container is found under (the
+    // library's default when empty).
+    static void SetResourceFolder(const std::string& folder);
+
+    // On success fills text and, for a file, the folder it lies in (empty
+    // for a container entry); otherwise fills reason.
+    static bool Read(const std::string& name, std::string& text, std::string& folder, std::string& reason);
+
+    // Whether a path named in a document (a colour image or a texture)
+    // resolves: as given, next to the document, or in the container.
+    static bool PathResolves(const std::string& path, const std::string& folder);
+
+    // One line saying why the library could not load the effect name, for
+    // tools to print when loading failed.
+    static std::string WhyNotLoaded(const std::string& name);
+};
