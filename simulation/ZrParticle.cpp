@@ -35,6 +35,11 @@ ZrParticle::ZrParticle(const ZrParticle& other)
 {
 }
 
+ZrParticle::ZrParticle(ZrParticle&& other) noexcept : ZrParticle(static_cast<const ZrParticle&>(other))
+{
+    m_curColor = other.m_curColor;
+}
+
 ZrParticle::~ZrParticle() {}
 
 ZrParticle& ZrParticle::operator=(const ZrParticle& other)

@@ -14,6 +14,9 @@ public:
     ZrParticle();
     // Copies every field except the current colour (default-constructed here).
     ZrParticle(const ZrParticle& other);
+    // Moves every field, the current colour included: the pool relocates its
+    // particles this way when it grows, and they must look as they did.
+    ZrParticle(ZrParticle&& other) noexcept;
     virtual ~ZrParticle();
     // Copies every field except the current colour, which keeps its value.
     ZrParticle& operator=(const ZrParticle& other);
