@@ -1,6 +1,7 @@
 #include "ZrRandomWind.h"
 
 #include "ZrDocumentValues.h"
+#include "ZrDragLaw.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 #include "ZrParticleSystem.h"
@@ -52,34 +53,27 @@ void ZrRandomWind::RandomizeWind()
 
 void ZrRandomWind::Apply(ZrParticleSystem* system, double dt)
 {
-    if (system == nullptr)
+    if (system == nullptr || system->GetParticleNum() <= 0)
         return;
-    const int n = system->GetParticleNum();
-    if (n <= 0)
-        return;
-    ZrParticle* first = system->GetParticle(0);
+    // A gust is drawn whenever there are particles, enabled or not.
     RandomizeWind();
-    if (first == nullptr)
+    if (!m_bEnabled)
         return;
-    const double pi = 3.141592502593994;
-    const float linear = static_cast<float>(m_fViscosity * 18.849555015563965);
-    const float quadratic = static_cast<float>(m_fDensity * 0.6283185005187989);
-    const float r0 = first->GetRadius();
-    const float area = static_cast<float>(r0 * (r0 * pi));
+    ZrParticle* const particles = system->GetParticle(0);
+    const int n = system->GetParticleNum();
+    const ZrDragLaw drag(m_fViscosity, m_fDensity, particles[0].GetRadius());
+    const ZrVector3d wind = m_windVelocity;
+    const double powerTime = m_dPowerTime;
     for (int i = 0; i < n; ++i) {
-        ZrParticle* p = system->GetParticle(i);
-        if (p == nullptr || !p->IsAlive() || !m_bEnabled)
+        ZrParticle& p = particles[i];
+        if (!p.IsAlive())
             continue;
-        const ZrVector3d relative = p->GetVelocity() - m_windVelocity;
-        const ZrVector3d drag = (-relative) * static_cast<double>(area);
-        const double factor = relative.Length() * quadratic + linear;
-        const ZrVector3d force = drag * factor;
-        ZrVector3d accel = force * static_cast<double>(p->GetInvMass());
+        ZrVector3d accel = drag.Acceleration(p, wind);
         // A young particle feels the gust grow in over the power time.
-        const double age = p->GetAge();
-        if (age > 0.000001 && age < m_dPowerTime)
-            accel = accel * (age / m_dPowerTime);
-        p->AddVelocity(accel * dt);
+        const double age = p.GetAge();
+        if (age > 0.000001 && age < powerTime)
+            accel = accel * (age / powerTime);
+        p.AddVelocity(accel * dt);
     }
 }
 
