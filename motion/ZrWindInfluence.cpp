@@ -32,8 +32,16 @@ void ZrWindInfluence::Apply(ZrParticleSystem* system, double dt)
     const ZrVector3d wind = m_windVelocity;
     for (int i = 0; i < n; ++i) {
         ZrParticle& p = particles[i];
-        if (p.IsAlive())
-            p.AddVelocity(drag.Acceleration(p, wind) * dt);
+        if (!p.IsAlive())
+            continue;
+#if defined(__SSE2__) || defined(_M_X64)
+        if (i + 1 < n && particles[i + 1].IsAlive()) {
+            drag.DragPair(p, particles[i + 1], wind, dt);
+            ++i;
+            continue;
+        }
+#endif
+        p.AddVelocity(drag.Acceleration(p, wind) * dt);
     }
 }
 
