@@ -55,13 +55,16 @@ int ZrAccelInfluence::GetType() const { return 1; }
 
 void ZrAccelInfluence::Apply(ZrParticleSystem* system, double dt)
 {
-    if (system == nullptr)
+    if (system == nullptr || system->GetParticleNum() <= 0 || !m_bEnabled)
         return;
+    // Every live particle gains the same (direction x size) x dt; the pool is
+    // one contiguous array, walked from its first slot.
+    const ZrVector3d delta = (m_direction * static_cast<double>(m_fSize)) * dt;
+    ZrParticle* const particles = system->GetParticle(0);
     const int n = system->GetParticleNum();
     for (int i = 0; i < n; ++i) {
-        ZrParticle* p = system->GetParticle(i);
-        if (p != nullptr && p->IsAlive() && m_bEnabled)
-            p->AddVelocity((m_direction * static_cast<double>(m_fSize)) * dt);
+        if (particles[i].IsAlive())
+            particles[i].AddVelocity(delta);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "ZrDocumentValues.h"
 #include "ZrDocumentLayout.h"
+#include "ZrDragLaw.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 #include "ZrParticleSystem.h"
@@ -56,43 +57,34 @@ void ZrRandomWind::RandomizeWind()
 
 void ZrRandomWind::Apply(ZrParticleSystem* system, double dt)
 {
-    if (system == nullptr)
+    if (system == nullptr || system->GetParticleNum() <= 0)
         return;
-    const int n = system->GetParticleNum();
-    if (n <= 0)
-        return;
-    ZrParticle* first = system->GetParticle(0);
+    // A gust is drawn whenever there are particles, enabled or not.
     RandomizeWind();
-    if (first == nullptr)
+    if (!m_bEnabled)
         return;
-    const double pi = 3.141592502593994;
-    const float linear = DragCoefficient(m_fViscosity * 18.849555015563965);
-    const float quadratic = DragCoefficient(m_fDensity * 0.6283185005187989);
-    const float r0 = first->GetRadius();
-    const float area = DragCoefficient(r0 * (r0 * pi));
+    ZrParticle* const particles = system->GetParticle(0);
+    const int n = system->GetParticleNum();
+    const ZrDragLaw drag(m_fViscosity, m_fDensity, particles[0].GetRadius());
+    const ZrVector3d wind = m_windVelocity;
+    const double powerTime = m_dPowerTime;
     for (int i = 0; i < n; ++i) {
-        ZrParticle* p = system->GetParticle(i);
-        if (p == nullptr || !p->IsAlive() || !m_bEnabled)
+        ZrParticle& p = particles[i];
+        if (!p.IsAlive())
             continue;
-        const ZrVector3d relative = p->GetVelocity() - m_windVelocity;
-        const ZrVector3d drag = (-relative) * static_cast<double>(area);
-        const double factor = relative.Length() * quadratic + linear;
-        const ZrVector3d force = drag * factor;
-        ZrVector3d accel = force * static_cast<double>(p->GetInvMass());
+        double perSecond = 0.0;
+        ZrVector3d accel = drag.Acceleration(p, wind, perSecond);
         // A young particle feels the gust grow in over the power time.
-        const double age = p->GetAge();
+        const double age = p.GetAge();
         double gust = 1.0;
-        if (age > 0.000001 && age < m_dPowerTime) {
-            gust = age / m_dPowerTime;
+        if (age > 0.000001 && age < powerTime) {
+            gust = age / powerTime;
             accel = accel * gust;
         }
-        // A step that would throw the particle past the wind by more than it
-        // lags behind would grow without bound: it meets the wind instead.
-        const double k = static_cast<double>(area) * factor * static_cast<double>(p->GetInvMass()) * gust * dt;
-        if (k >= 0.0 && k <= 2.0)
-            p->AddVelocity(accel * dt);
+        if (ZrDragLaw::Stable(perSecond * gust * dt))
+            p.AddVelocity(accel * dt);
         else
-            p->SetVelocity(m_windVelocity);
+            p.SetVelocity(wind);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "ZrDocumentValues.h"
 #include "ZrDocumentLayout.h"
+#include "ZrDragLaw.h"
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 #include "ZrParticleSystem.h"
@@ -22,37 +23,30 @@ int ZrWindInfluence::GetType() const { return 2; }
 
 void ZrWindInfluence::Apply(ZrParticleSystem* system, double dt)
 {
-    if (system == nullptr)
+    if (system == nullptr || system->GetParticleNum() <= 0 || !m_bEnabled)
         return;
+    // The pool is one contiguous array: walk it from its first slot, which
+    // also gives the radius of the cross-section.
+    ZrParticle* const particles = system->GetParticle(0);
     const int n = system->GetParticleNum();
-    if (n <= 0)
-        return;
-    ZrParticle* first = system->GetParticle(0);
-    if (first == nullptr)
-        return;
-    const double pi = 3.141592502593994;
-    // Stokes drag (6 pi mu r) plus a quadratic term in the relative speed; the
-    // cross-section comes from the first particle of the pool.
-    const float linear = DragCoefficient(m_fViscosity * 18.849555015563965);
-    const float quadratic = DragCoefficient(m_fDensity * 0.6283185005187989);
-    const float r0 = first->GetRadius();
-    const float area = DragCoefficient(r0 * (r0 * pi));
+    const ZrDragLaw drag(m_fViscosity, m_fDensity, particles[0].GetRadius());
+    const ZrVector3d wind = m_windVelocity;
     for (int i = 0; i < n; ++i) {
-        ZrParticle* p = system->GetParticle(i);
-        if (p == nullptr || !p->IsAlive() || !m_bEnabled)
+        ZrParticle& p = particles[i];
+        if (!p.IsAlive())
             continue;
-        const ZrVector3d relative = p->GetVelocity() - m_windVelocity;
-        const ZrVector3d drag = (-relative) * static_cast<double>(area);
-        const double factor = relative.Length() * quadratic + linear;
-        const ZrVector3d force = drag * factor;
-        const ZrVector3d accel = force * static_cast<double>(p->GetInvMass());
-        // A step that would throw the particle past the wind by more than it
-        // lags behind would grow without bound: it meets the wind instead.
-        const double k = static_cast<double>(area) * factor * static_cast<double>(p->GetInvMass()) * dt;
-        if (k >= 0.0 && k <= 2.0)
-            p->AddVelocity(accel * dt);
+#if defined(__SSE2__) || defined(_M_X64)
+        if (i + 1 < n && particles[i + 1].IsAlive() && drag.DragPair(p, particles[i + 1], wind, dt)) {
+            ++i;
+            continue;
+        }
+#endif
+        double perSecond = 0.0;
+        const ZrVector3d accel = drag.Acceleration(p, wind, perSecond);
+        if (ZrDragLaw::Stable(perSecond * dt))
+            p.AddVelocity(accel * dt);
         else
-            p->SetVelocity(m_windVelocity);
+            p.SetVelocity(wind);
     }
 }
 

@@ -27,10 +27,6 @@ protected:
     ZrInfluence(const ZrInfluence&) = default;
     ZrInfluence& operator=(const ZrInfluence&) = default;
 
-    // A drag coefficient in single precision: negative values act as 0 (drag
-    // never pushes a particle away from the wind) and values beyond the float
-    // range as FLT_MAX, so that the drag of a step stays finite.
-    static float DragCoefficient(double value);
 
     unsigned char m_bEnabled;
 };

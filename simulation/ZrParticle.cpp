@@ -55,6 +55,11 @@ ZrParticle::ZrParticle(const ZrParticle& other)
 {
 }
 
+ZrParticle::ZrParticle(ZrParticle&& other) noexcept : ZrParticle(static_cast<const ZrParticle&>(other))
+{
+    m_curColor = other.m_curColor;
+}
+
 ZrParticle::~ZrParticle() {}
 
 ZrParticle& ZrParticle::operator=(const ZrParticle& other)
@@ -83,47 +88,20 @@ ZrParticle& ZrParticle::operator=(const ZrParticle& other)
     return *this;
 }
 
-unsigned char ZrParticle::UpdateParticle(double dt)
+void ZrParticle::DrawImmortalLook()
 {
-    if (m_bMustDie) {
-        m_bAlive = 0;
-        return 0;
+    const int r1 = rand() % 100;
+    m_fCurSize = static_cast<float>(m_fSizeStart +
+                                    static_cast<double>((m_fSizeEnd - m_fSizeStart) * static_cast<float>(r1)) * kHundredth);
+    const int r2 = rand() % 100;
+    m_fCurAlpha = static_cast<float>(m_fAlphaStart +
+                                     static_cast<double>((m_fAlphaEnd - m_fAlphaStart) * static_cast<float>(r2)) * kHundredth);
+    if (m_pColorImage != nullptr) {
+        GetParticleColor(m_fCurAlpha, m_curColor);
+    } else {
+        const int r3 = rand() % 100;
+        m_curColor = m_colorStart + ((m_colorEnd - m_colorStart) * static_cast<double>(r3)) * kHundredth;
     }
-
-    const float ageBefore = m_fAge;
-    const float t = (m_fLifeTime > 0.0f) ? ageBefore / m_fLifeTime : 0.0f;
-    m_fAge = static_cast<float>(m_fAge + dt);
-
-    if (t > 1.0f) {
-        m_bAlive = 0;
-        return 0;
-    }
-
-    if (m_fLifeTime > 0.0f) {
-        m_fCurSize = m_fSizeStart + (m_fSizeEnd - m_fSizeStart) * t;
-        m_fCurAlpha = m_fAlphaStart + (m_fAlphaEnd - m_fAlphaStart) * t;
-        if (m_pColorImage != nullptr)
-            GetParticleColor(m_fCurAlpha, m_curColor);
-        else
-            m_curColor = m_colorStart + (m_colorEnd - m_colorStart) * static_cast<double>(t);
-    } else if (ageBefore == 0.0f) {
-        // An immortal particle takes fixed random values on its first update.
-        const int r1 = rand() % 100;
-        m_fCurSize = static_cast<float>(m_fSizeStart +
-                                        static_cast<double>((m_fSizeEnd - m_fSizeStart) * static_cast<float>(r1)) * kHundredth);
-        const int r2 = rand() % 100;
-        m_fCurAlpha = static_cast<float>(m_fAlphaStart +
-                                         static_cast<double>((m_fAlphaEnd - m_fAlphaStart) * static_cast<float>(r2)) * kHundredth);
-        if (m_pColorImage != nullptr) {
-            GetParticleColor(m_fCurAlpha, m_curColor);
-        } else {
-            const int r3 = rand() % 100;
-            m_curColor = m_colorStart + ((m_colorEnd - m_colorStart) * static_cast<double>(r3)) * kHundredth;
-        }
-    }
-
-    m_position += m_velocity * dt;
-    return 1;
 }
 
 void ZrParticle::SetSizeRange(float start, float end)

@@ -14,6 +14,9 @@ public:
     ZrParticle();
     // Copies every field except the current colour (default-constructed here).
     ZrParticle(const ZrParticle& other);
+    // Moves every field, the current colour included: the pool relocates its
+    // particles this way when it grows, and they must look as they did.
+    ZrParticle(ZrParticle&& other) noexcept;
     virtual ~ZrParticle();
     // Copies every field except the current colour, which keeps its value.
     ZrParticle& operator=(const ZrParticle& other);
@@ -62,6 +65,8 @@ public:
 
 private:
     unsigned char GetParticleColor(float& alpha, ZrVector4d& color);
+    // The first update of an immortal particle: fixed random size, alpha and colour.
+    void DrawImmortalLook();
 
     float m_fSizeStart;
     float m_fSizeEnd;
@@ -83,5 +88,47 @@ private:
     ZrVector4d m_curColor;
     ZrImageData* m_pColorImage;
 };
+
+// Defined here so that the pool's update loop compiles it in place. Size and
+// alpha are interpolated in single precision with the ratio from the age before
+// the step, the colour in double precision; the age is rounded to float.
+inline unsigned char ZrParticle::UpdateParticle(double dt)
+{
+    if (m_bMustDie) {
+        m_bAlive = 0;
+        return 0;
+    }
+
+    const float ageBefore = m_fAge;
+    const float lifeTime = m_fLifeTime;
+    const float t = (lifeTime > 0.0f) ? ageBefore / lifeTime : 0.0f;
+    m_fAge = static_cast<float>(ageBefore + dt);
+
+    if (t > 1.0f) {
+        m_bAlive = 0;
+        return 0;
+    }
+
+    if (lifeTime > 0.0f) {
+        m_fCurSize = m_fSizeStart + (m_fSizeEnd - m_fSizeStart) * t;
+        m_fCurAlpha = m_fAlphaStart + (m_fAlphaEnd - m_fAlphaStart) * t;
+        if (m_pColorImage != nullptr) {
+            GetParticleColor(m_fCurAlpha, m_curColor);
+        } else {
+            const double td = t;
+            m_curColor.x = m_colorStart.x + (m_colorEnd.x - m_colorStart.x) * td;
+            m_curColor.y = m_colorStart.y + (m_colorEnd.y - m_colorStart.y) * td;
+            m_curColor.z = m_colorStart.z + (m_colorEnd.z - m_colorStart.z) * td;
+            m_curColor.w = m_colorStart.w + (m_colorEnd.w - m_colorStart.w) * td;
+        }
+    } else if (ageBefore == 0.0f) {
+        DrawImmortalLook();
+    }
+
+    m_position.x += m_velocity.x * dt;
+    m_position.y += m_velocity.y * dt;
+    m_position.z += m_velocity.z * dt;
+    return 1;
+}
 
 } // namespace ZRC

@@ -211,31 +211,33 @@ void ZrParticleSystem::UpdateParticleSystem(double dt)
 {
     if (m_bFrozen)
         return;
-    // The box is folded in locals and written back once; folding the same
-    // positions one by one into the box gives the same corners.
-    ZrVector3d lo = m_boundingBox.GetMin();
-    ZrVector3d hi = m_boundingBox.GetMax();
+    // The box is folded in plain locals and written back once; folding the
+    // same positions one by one into the box gives the same corners.
+    const ZrVector3d& boxMin = m_boundingBox.GetMin();
+    const ZrVector3d& boxMax = m_boundingBox.GetMax();
+    double loX = boxMin.x, loY = boxMin.y, loZ = boxMin.z;
+    double hiX = boxMax.x, hiY = boxMax.y, hiZ = boxMax.z;
     bool folded = false;
-    const int count = static_cast<int>(m_particles.size());
-    ZrParticle* particles = m_particles.data();
-    for (int i = 0; i < count; ++i) {
+    ZrParticle* const particles = m_particles.data();
+    const size_t count = m_particles.size();
+    for (size_t i = 0; i < count; ++i) {
         ZrParticle& particle = particles[i];
         if (!particle.IsAlive())
             continue;
         const unsigned char alive = particle.UpdateParticle(dt);
         const ZrVector3d pos = particle.GetCurPos();
-        if (pos.x < lo.x) lo.x = pos.x;
-        if (pos.y < lo.y) lo.y = pos.y;
-        if (pos.z < lo.z) lo.z = pos.z;
-        if (pos.x > hi.x) hi.x = pos.x;
-        if (pos.y > hi.y) hi.y = pos.y;
-        if (pos.z > hi.z) hi.z = pos.z;
+        if (pos.x < loX) loX = pos.x;
+        if (pos.y < loY) loY = pos.y;
+        if (pos.z < loZ) loZ = pos.z;
+        if (pos.x > hiX) hiX = pos.x;
+        if (pos.y > hiY) hiY = pos.y;
+        if (pos.z > hiZ) hiZ = pos.z;
         folded = true;
         if (!alive)
             m_freeList.push_back(&particle);
     }
     if (folded)
-        m_boundingBox.SetExtents(lo, hi);
+        m_boundingBox.SetExtents(ZrVector3d(loX, loY, loZ), ZrVector3d(hiX, hiY, hiZ));
 }
 
 // ---------------------------------------------------------------------------

@@ -1,6 +1,8 @@
 #pragma once
 #include "NbExport.h"
 
+#include <cmath>
+
 namespace ZRC {
 
 // 3D vector of three public doubles; default is the zero vector.
@@ -20,11 +22,21 @@ public:
     ZrVector3d& operator-=(const ZrVector3d& v) { x -= v.x; y -= v.y; z -= v.z; return *this; }
     ZrVector3d& operator*=(double s) { x *= s; y *= s; z *= s; return *this; }
 
-    double Length() const;
+    double Length() const { return std::sqrt(x * x + y * y + z * z); }
     // Keeps in each component the larger of the two values.
-    void MakeFloor(const ZrVector3d& v);
+    void MakeFloor(const ZrVector3d& v)
+    {
+        if (v.x > x) x = v.x;
+        if (v.y > y) y = v.y;
+        if (v.z > z) z = v.z;
+    }
     // Keeps in each component the smaller of the two values.
-    void MakeCeil(const ZrVector3d& v);
+    void MakeCeil(const ZrVector3d& v)
+    {
+        if (v.x < x) x = v.x;
+        if (v.y < y) y = v.y;
+        if (v.z < z) z = v.z;
+    }
 
     double x;
     double y;

@@ -1,0 +1,104 @@
+#pragma once
+#include "ZrParticle.h"
+#include "ZrVector3d.h"
+
+#include <cfloat>
+#include <cmath>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
+namespace ZRC {
+
+// The drag law of both winds: a linear (viscous) term and a quadratic term in
+// the speed relative to the air, over the cross-section of the first particle
+// of the pool. The three coefficients are rounded to single precision once per
+// Apply and kept widened; the force itself is computed in double precision.
+//
+// A coefficient below 0 (or not a number) acts as 0, so drag never pushes a
+// particle away from the wind, and one beyond the float range as FLT_MAX. An
+// explicit step whose stiffness k = area x factor x inverse mass x dt lies
+// outside [0, 2] would throw the particle past the wind by more than it lags
+// behind and grow without bound; such a particle meets the wind instead.
+class ZrDragLaw {
+public:
+    ZrDragLaw(float viscosity, float density, float radius)
+        : m_linear(Coefficient(viscosity * 18.849555015563965)),   // 6 pi
+          m_quadratic(Coefficient(density * 0.6283185005187989)),  // 0.2 pi
+          m_area(Coefficient(radius * (radius * 3.141592502593994)))
+    {
+    }
+
+    // True when a step of the given stiffness is stable (see above).
+    static bool Stable(double k) { return k >= 0.0 && k <= 2.0; }
+
+    // The acceleration the wind gives the particle, before the time step:
+    // (-(v - w) x area) x (|v - w| x quadratic + linear) x inverse mass,
+    // multiplied out in this order for each component.
+    // The stiffness of the step per second (area x factor x inverse mass) is
+    // left in perSecond.
+    ZrVector3d Acceleration(const ZrParticle& particle, const ZrVector3d& wind, double& perSecond) const
+    {
+        const ZrVector3d v = particle.GetVelocity();
+        const double rx = v.x - wind.x;
+        const double ry = v.y - wind.y;
+        const double rz = v.z - wind.z;
+        const double area = m_area;
+        const double factor = std::sqrt(rx * rx + ry * ry + rz * rz) * m_quadratic + m_linear;
+        const double inverseMass = particle.GetInvMass();
+        perSecond = area * factor * inverseMass;
+        return ZrVector3d(((-rx * area) * factor) * inverseMass, ((-ry * area) * factor) * inverseMass,
+                          ((-rz * area) * factor) * inverseMass);
+    }
+
+#if defined(__SSE2__) || defined(_M_X64)
+    // Two live particles dragged over dt at once, one per SIMD lane: each lane
+    // performs exactly the operations of Acceleration, then the time step and
+    // the addition to the velocity. Returns false, changing nothing, when the
+    // step is not stable for either particle.
+    bool DragPair(ZrParticle& a, ZrParticle& b, const ZrVector3d& wind, double dt) const
+    {
+        const ZrVector3d va = a.GetVelocity();
+        const ZrVector3d vb = b.GetVelocity();
+        const __m128d vx = _mm_set_pd(vb.x, va.x);
+        const __m128d vy = _mm_set_pd(vb.y, va.y);
+        const __m128d vz = _mm_set_pd(vb.z, va.z);
+        const __m128d rx = _mm_sub_pd(vx, _mm_set1_pd(wind.x));
+        const __m128d ry = _mm_sub_pd(vy, _mm_set1_pd(wind.y));
+        const __m128d rz = _mm_sub_pd(vz, _mm_set1_pd(wind.z));
+        const __m128d squares = _mm_add_pd(_mm_add_pd(_mm_mul_pd(rx, rx), _mm_mul_pd(ry, ry)), _mm_mul_pd(rz, rz));
+        const __m128d factor = _mm_add_pd(_mm_mul_pd(_mm_sqrt_pd(squares), _mm_set1_pd(m_quadratic)), _mm_set1_pd(m_linear));
+        const __m128d inverseMass = _mm_set_pd(b.GetInvMass(), a.GetInvMass());
+        const __m128d area = _mm_set1_pd(m_area);
+        const __m128d sign = _mm_set1_pd(-0.0);
+        const __m128d step = _mm_set1_pd(dt);
+        const __m128d k = _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(area, factor), inverseMass), step);
+        if (_mm_movemask_pd(_mm_and_pd(_mm_cmpge_pd(k, _mm_setzero_pd()), _mm_cmple_pd(k, _mm_set1_pd(2.0)))) != 3)
+            return false;
+        auto change = [&](__m128d r) {
+            return _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(_mm_mul_pd(_mm_xor_pd(r, sign), area), factor), inverseMass), step);
+        };
+        const __m128d nx = _mm_add_pd(vx, change(rx));
+        const __m128d ny = _mm_add_pd(vy, change(ry));
+        const __m128d nz = _mm_add_pd(vz, change(rz));
+        a.SetVelocity(ZrVector3d(_mm_cvtsd_f64(nx), _mm_cvtsd_f64(ny), _mm_cvtsd_f64(nz)));
+        b.SetVelocity(ZrVector3d(_mm_cvtsd_f64(_mm_unpackhi_pd(nx, nx)), _mm_cvtsd_f64(_mm_unpackhi_pd(ny, ny)),
+                                 _mm_cvtsd_f64(_mm_unpackhi_pd(nz, nz))));
+        return true;
+    }
+#endif
+
+private:
+    static double Coefficient(double value)
+    {
+        if (!(value > 0.0))
+            return 0.0;
+        return value < static_cast<double>(FLT_MAX) ? static_cast<float>(value) : FLT_MAX;
+    }
+
+    double m_linear;
+    double m_quadratic;
+    double m_area;
+};
+
+} // namespace ZRC
