@@ -76,7 +76,8 @@ void ExpectWritten(const std::string& text, const std::vector<const char*>& valu
 }
 
 // Document round trip, refusal by the other classes of its family, self copy
-// and clone: every stored field must survive each path unchanged.
+// and clone: every stored field must survive each path unchanged. Answers the
+// clone, or a fresh object when cloning failed.
 template <class Base, class T>
 std::unique_ptr<Base> CheckDocumentAndClone(T& configured, int type, const std::vector<Base*>& blanks, const std::vector<const char*>& values)
 {
@@ -95,7 +96,7 @@ std::unique_ptr<Base> CheckDocumentAndClone(T& configured, int type, const std::
     std::unique_ptr<Base> clone(Base::Clone(&configured));
     EXPECT_NE(dynamic_cast<T*>(clone.get()), nullptr);
     EXPECT_EQ(clone ? Xml(*clone) : "", text);
-    return clone;
+    return clone ? std::move(clone) : std::unique_ptr<Base>(new T);
 }
 
 } // namespace
