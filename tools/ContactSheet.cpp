@@ -19,7 +19,7 @@ void ContactSheet::Offer(int first, int count, int f, int frames, const Frame& f
     const size_t stride = size_t(m_columns) * m_cellWidth * 3, row = size_t(m_cellWidth) * 3;
     for (int k = 0; k < count; ++k) {
         const int cell = first + k;
-        if (static_cast<long>(k + 1) * frames / count - 1 != f || cell < 0 || cell >= m_columns * m_rows)
+        if ((2L * k + 1) * frames / (2L * count) != f || cell < 0 || cell >= m_columns * m_rows)
             continue;
         const size_t ox = size_t(cell % m_columns) * m_cellWidth, oy = size_t(cell / m_columns) * m_cellHeight;
         for (int y = 0; y < m_cellHeight; ++y)

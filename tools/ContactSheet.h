@@ -11,8 +11,8 @@ class ContactSheet {
 public:
     ContactSheet(int columns, int rows, int cellWidth, int cellHeight);
     // Offers frame f of a run of `frames`; it is placed in those of the cells
-    // first .. first + count - 1 that show it (the cells sample the run evenly
-    // and the last shows its final frame).
+    // first .. first + count - 1 that show it: the cells sample the run evenly,
+    // each showing the middle frame of its share of the run.
     void Offer(int first, int count, int f, int frames, const Frame& frame);
     bool Write(const std::string& path) const;
 
