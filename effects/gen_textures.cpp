@@ -155,14 +155,14 @@ int main(int argc, char** argv)
         a = std::max(arm, Smooth(0.3, 0.05, r)) * 0.95;
         g = 1.0;
     });
-    // A water droplet: a clear body with a bright rim and a highlight.
+    // A water droplet: a clear round body, brighter towards its lower edge,
+    // with a highlight near the top.
     ok = ok && Write(dir + "droplet.png", 32, 32, [](double u, double v, double& g, double& a) {
         const double r = std::sqrt(u * u + v * v);
-        const double body = Smooth(0.95, 0.8, r);
-        const double rim = body * Smooth(0.45, 0.85, r);
-        const double spot = std::exp(-((u + 0.3) * (u + 0.3) + (v - 0.35) * (v - 0.35)) * 40.0);
-        a = std::min(1.0, body * 0.35 + rim * 0.5 + spot);
-        g = 0.8 + 0.2 * spot;
+        const double body = Smooth(1.0, 0.6, r);
+        const double spot = std::exp(-((u + 0.25) * (u + 0.25) + (v - 0.3) * (v - 0.3)) * 30.0);
+        a = std::min(1.0, body * (0.55 + 0.25 * Smooth(0.3, -0.8, v)) + spot);
+        g = 0.75 + 0.25 * spot;
     });
     return ok ? 0 : 1;
 }
