@@ -211,7 +211,7 @@ int RunCommand(const CLI::App& app, const Options& o)
     if (renders && !ParseSize(o.size, settings.width, settings.height))
         return Fail(o.size, "size must be WxH");
     if (renders && !ParseView(o.view, settings.azimuth, settings.elevation))
-        return Fail(o.view, "view must be AZIMUTH,ELEVATION in degrees, elevation within -89..89");
+        return Fail(o.view, "view must be AZIMUTH,ELEVATION in degrees, azimuth within -3600..3600, elevation within -89..89");
     if (o.frames <= 0 || o.frames > 100000)
         return Fail(std::to_string(o.frames), "frame count out of range");
     if (!(o.fps > 0.0 && o.fps <= 1000.0))
