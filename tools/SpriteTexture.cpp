@@ -14,8 +14,8 @@ std::unique_ptr<SpriteTexture> SpriteTexture::Decode(const unsigned char* bytes,
     if (!bytes || size == 0 || size > size_t(INT_MAX))
         return nullptr;
     int w = 0, h = 0, channels = 0;
-    if (!stbi_info_from_memory(bytes, static_cast<int>(size), &w, &h, &channels) || w <= 0 || h <= 0 || w > 4096 ||
-        h > 4096)
+    if (!stbi_info_from_memory(bytes, static_cast<int>(size), &w, &h, &channels) || w <= 0 || h <= 0 || w > 2048 ||
+        h > 2048)
         return nullptr;
     unsigned char* pixels = stbi_load_from_memory(bytes, static_cast<int>(size), &w, &h, &channels, 4);
     if (!pixels)

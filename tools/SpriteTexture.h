@@ -10,7 +10,7 @@ namespace nbparticle {
 class SpriteTexture {
 public:
     // Decodes an encoded image (PNG, JPEG, ...); null when it does not decode or
-    // is larger than 4096 x 4096 pixels.
+    // is larger than 2048 x 2048 pixels.
     static std::unique_ptr<SpriteTexture> Decode(const unsigned char* bytes, size_t size);
     // The soft round sprite drawn for particles without a texture.
     static const SpriteTexture& Soft();

@@ -49,6 +49,12 @@ TEST(ToolPreview, AnEffectFileFindsItsImagesFromAnyFolder)
     ASSERT_EQ(RunIn("/", "render fire --frames 8 --size 80x60 -o " + byName + " --resources " + NBPS_BINARY_DIR +
                            "/effects", err), 0) << err;
     EXPECT_EQ(Slurp(byFile), Slurp(byName));
+
+    const std::string webp = Tmp("fire.webp");
+    ASSERT_EQ(RunIn("/", "render fire --frames 3 --size 80x60 -o " + webp, err), 0) << err;
+    const std::string bytes = Slurp(webp);
+    EXPECT_EQ(bytes.substr(0, 4) + bytes.substr(8, 4), "RIFFWEBP");
+    EXPECT_NE(bytes.find("ANMF"), std::string::npos);
 }
 
 TEST(ToolPreview, ImagesNotFoundAreNamedOnStderr)
