@@ -40,13 +40,14 @@ ZrParticleSystem* AddSystem(ZrParticleEffect& effect, ZrParticleSystem::Particle
 
 const unsigned char* Pixel(const Frame& f, int x, int y) { return &f.rgb[(size_t(y) * f.width + x) * 3]; }
 
-TEST(Preview, ParticlesWithValuesThatAreNotFiniteAreSkipped)
+TEST(Preview, ParticlesNotFiniteOrOutOfViewAreSkipped)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     const float fnan = std::numeric_limits<float>::quiet_NaN();
     ZrParticleEffect effect;
     AddSystem(effect, ZrParticleSystem::GLOW_PARTICLE, ZrVector4d(1, 1, 1, 1),
-              {ZrVector3d(0, 0, 0), ZrVector3d(nan, 0, 0), ZrVector3d(0, inf, 0), ZrVector3d(0, 0, -inf)});
+              {ZrVector3d(0, 0, 0), ZrVector3d(nan, 0, 0), ZrVector3d(0, inf, 0), ZrVector3d(0, 0, -inf),
+               ZrVector3d(0, 50, 0)});
     AddSystem(effect, ZrParticleSystem::GLOW_PARTICLE, ZrVector4d(1, 1, 1, 1), {ZrVector3d(0, 0, 0)}, fnan);
     AddSystem(effect, ZrParticleSystem::GLOW_PARTICLE, ZrVector4d(1, 1, 1, 1), {ZrVector3d(0, 0, 0)}, 1.0f, fnan);
     AddSystem(effect, ZrParticleSystem::GLOW_PARTICLE, ZrVector4d(nan, 1, 1, 1), {ZrVector3d(0, 0, 0)});
@@ -93,6 +94,9 @@ TEST(Preview, ToneMappingKeepsTheHueOfBrightLight)
     EXPECT_LT(out[2], 200);   // not clipped towards white
     EXPECT_NEAR(ToneMap::Filmic(1.0f), 2.54f / 3.16f, 1e-5f);
     EXPECT_FLOAT_EQ(ToneMap::Filmic(1e6f), 1.0f);
+    const float broken[3] = {std::nanf(""), std::numeric_limits<float>::infinity(), 0.0f};
+    ToneMap::Apply(broken, out);
+    EXPECT_EQ(out[0] + out[1] + out[2], 0);
 }
 
 } // namespace
