@@ -59,5 +59,14 @@ int main()
                 system->GetParticleNum(), box.GetMin().x, box.GetMin().y, box.GetMin().z, box.GetMax().x,
                 box.GetMax().y, box.GetMax().z);
     delete effect;
+
+    // A bundled effect, read by name from the package's resource container.
+    ZrCommon3D::ms_strSceneResFoloderPath = VexaString(NBPS_DATA_DIR "/");
+    ZrParticleEffect fire;
+    if (!fire.FromXML(VexaString("fire"))) {
+        std::fprintf(stderr, "nbparticle_host: cannot read the bundled fire from %s\n", NBPS_DATA_DIR);
+        return 1;
+    }
+    std::printf("bundled fire: %d particle systems\n", fire.GetParticleSystemNum());
     return live > 0 ? 0 : 1;
 }

@@ -29,3 +29,10 @@ message(STATUS "${out}")
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "the host failed (${rc}):\n${out}\n${err}")
 endif()
+
+# The installed tool finds the installed effects without being told where.
+execute_process(COMMAND ${prefix}/bin/nbparticle render fire -o ${WORK_DIR}/fire.gif --frames 5 --size 64x48
+  WORKING_DIRECTORY ${WORK_DIR} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT err STREQUAL "")
+  message(FATAL_ERROR "the installed nbparticle failed (${rc}):\n${out}\n${err}")
+endif()

@@ -130,9 +130,9 @@ TEST(NbParticleTool, InfoAndSimulateByName)
     const size_t at = r.out.find("live ");
     ASSERT_NE(at, std::string::npos);
     live = std::atoi(r.out.c_str() + at + 5);
-    // About a second of emission at 280 particles per second, none dead yet.
-    EXPECT_GT(live, 150);
-    EXPECT_LT(live, 400);
+    // About a second of emission at 1100 particles per second, none dead yet.
+    EXPECT_GT(live, 850);
+    EXPECT_LT(live, 1400);
     EXPECT_EQ(Lines(Slurp(csv)), 31);
 }
 

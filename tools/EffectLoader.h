@@ -1,0 +1,38 @@
+#pragma once
+#include "TextureLibrary.h"
+
+#include <memory>
+#include <string>
+
+namespace ZRC {
+class ZrParticleEffect;
+}
+
+namespace nbparticle {
+
+// Reads effects for the tool: a ".par" file, or a name looked up in the
+// resource container of the resource folder. Images that an effect file names
+// by a relative path are found next to that file, whatever the working folder.
+class EffectLoader {
+public:
+    // resources: the folder holding particle/particle.sc; "" picks the
+    // installed data folder (or the build tree's, when run from there).
+    explicit EffectLoader(const std::string& resources);
+
+    // The effect, or null when it cannot be read or has no particle system.
+    std::unique_ptr<ZRC::ZrParticleEffect> Load(const std::string& effect) const;
+    // Says on stderr which images named by the effect were not found; returns
+    // how many.
+    int ReportMissingImages(const std::string& effect, ZRC::ZrParticleEffect& loaded, TextureLibrary& textures) const;
+
+    // The folder of an effect file; "" for an effect named in the container.
+    static std::string BaseDir(const std::string& effect);
+    // The data folder the tool uses when given no resource folder.
+    static std::string DefaultResources();
+    const std::string& Resources() const { return m_resources; }
+
+private:
+    std::string m_resources;
+};
+
+} // namespace nbparticle

@@ -1,0 +1,144 @@
+#include "FrameLoop.h"
+
+#include <ZrParticleEffect.h>
+#include <ZrParticleSystem.h>
+
+#include <unistd.h>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+using ZRC::ZrVector3d;
+
+namespace nbparticle {
+
+FrameLoop::FrameLoop(const EffectLoader& loader, const std::string& effect, const PreviewSettings& settings)
+    : m_loader(loader), m_effect(effect), m_settings(settings)
+{
+}
+
+namespace {
+
+// Positions (x, y, z) and quad half sizes seen over a run, thinned to every
+// n-th sample so that a dense run stays within a fixed budget.
+class Samples {
+public:
+    void Add(const ZrVector3d& p, double half)
+    {
+        if (m_seen++ % m_stride != 0)
+            return;
+        m_values.insert(m_values.end(), {p.x, p.y, p.z, half});
+        if (m_values.size() >= kBudget * 4) {
+            for (size_t i = 0; i < m_values.size() / 8; ++i)
+                std::copy_n(&m_values[i * 8], 4, &m_values[i * 4]);
+            m_values.resize(m_values.size() / 2);
+            m_stride *= 2;
+        }
+    }
+    bool Empty() const { return m_values.empty(); }
+    size_t Size() const { return m_values.size() / 4; }
+    ZrVector3d Position(size_t i) const { return ZrVector3d(m_values[i * 4], m_values[i * 4 + 1], m_values[i * 4 + 2]); }
+    double Half(size_t i) const { return m_values[i * 4 + 3]; }
+    // The q-quantile (0..1) of component k.
+    double Quantile(int k, double q) const
+    {
+        std::vector<double> v;
+        for (size_t i = k; i < m_values.size(); i += 4)
+            v.push_back(m_values[i]);
+        const size_t at = std::min(v.size() - 1, static_cast<size_t>(q * (v.size() - 1) + 0.5));
+        std::nth_element(v.begin(), v.begin() + at, v.end());
+        return v[at];
+    }
+
+private:
+    static const size_t kBudget = 1 << 17;
+    std::vector<double> m_values;
+    unsigned long m_seen = 0, m_stride = 1;
+};
+
+} // namespace
+
+// The camera is framed on where most of the visible particles are over the
+// run: a stray few far out do not shrink the effect to a dot.
+bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi)
+{
+    std::unique_ptr<ZRC::ZrParticleEffect> effect = m_loader.Load(m_effect);
+    if (!effect)
+        return false;
+    m_loader.ReportMissingImages(m_effect, *effect, m_textures);
+    std::srand(m_settings.seed);
+    const double dt = 1.0 / m_settings.fps;
+    Samples samples;
+    for (int f = 0; f < m_settings.frames; ++f) {
+        effect->Update(dt);
+        for (int s = 0; s < effect->GetParticleSystemNum(); ++s) {
+            ZRC::ZrParticleSystem* sys = effect->GetParticleSystem(s);
+            for (int i = 0; sys && i < sys->GetParticleNum(); ++i) {
+                ZrVector3d p;
+                double hw = 0, hh = 0;
+                const ZRC::ZrParticle* particle = sys->GetParticle(i);
+                if (particle && particle->GetCurAlpha() >= 0.05f &&
+                    Renderer::Placement(*sys, *particle, effect->GetCenterPos(), p, hw, hh))
+                    samples.Add(p, std::max(std::fabs(hw), std::fabs(hh)));
+            }
+        }
+        effect->AfterRender(dt);
+    }
+    lo = ZrVector3d(-1, -1, -1);
+    hi = ZrVector3d(1, 1, 1);
+    if (samples.Empty()) {
+        camera.Frame(lo, hi);
+        return true;
+    }
+    const double pad = samples.Quantile(3, 0.9);
+    lo = ZrVector3d(samples.Quantile(0, 0.015), samples.Quantile(1, 0.015), samples.Quantile(2, 0.015));
+    hi = ZrVector3d(samples.Quantile(0, 0.985), samples.Quantile(1, 0.985), samples.Quantile(2, 0.985));
+    const ZrVector3d target((lo.x + hi.x) * 0.5, (lo.y + hi.y) * 0.5, (lo.z + hi.z) * 0.5);
+    // Back off until all but a few of the particles fit.
+    std::vector<double> needed(samples.Size());
+    for (size_t i = 0; i < needed.size(); ++i) {
+        const ZrVector3d p = samples.Position(i);
+        needed[i] = camera.DistanceToFit(ZrVector3d(p.x - target.x, p.y - target.y, p.z - target.z), samples.Half(i));
+    }
+    const size_t at = static_cast<size_t>(0.985 * (needed.size() - 1));
+    std::nth_element(needed.begin(), needed.begin() + at, needed.end());
+    const double span = std::max({hi.x - lo.x, hi.y - lo.y, hi.z - lo.z, 1e-3});
+    camera.Aim(target, std::max(needed[at], span * 0.75));
+    lo = ZrVector3d(lo.x - pad, lo.y - pad, lo.z - pad);
+    hi = ZrVector3d(hi.x + pad, hi.y + pad, hi.z + pad);
+    return true;
+}
+
+FrameLoop::Result FrameLoop::Run(const Sink& sink)
+{
+    Camera camera(m_settings.width, m_settings.height, m_settings.azimuth, m_settings.elevation);
+    ZrVector3d lo, hi;
+    if (!Fit(camera, lo, hi))
+        return Unreadable;
+    std::unique_ptr<ZRC::ZrParticleEffect> effect = m_loader.Load(m_effect);
+    if (!effect)
+        return Unreadable;
+    Renderer renderer(camera, m_textures, EffectLoader::BaseDir(m_effect));
+    const double radius = std::max({hi.x - lo.x, hi.z - lo.z, (hi.y - lo.y) * 0.6}) * 0.5;
+    renderer.SetGround(lo.y, ZrVector3d((lo.x + hi.x) * 0.5, lo.y, (lo.z + hi.z) * 0.5), radius);
+    std::srand(m_settings.seed);
+    const double dt = 1.0 / m_settings.fps;
+    const bool progress = ::isatty(2) != 0;
+    Frame frame;
+    m_drawn = 0;
+    for (int f = 0; f < m_settings.frames; ++f) {
+        effect->Update(dt);
+        m_drawn += renderer.Draw(*effect, frame);
+        if (!sink(f, frame))
+            return Stopped;
+        effect->AfterRender(dt);
+        if (progress)
+            std::fprintf(stderr, "\r%s: frame %d/%d", m_effect.c_str(), f + 1, m_settings.frames);
+    }
+    if (progress)
+        std::fprintf(stderr, "\n");
+    return m_drawn > 0 ? Done : NothingDrawn;
+}
+
+} // namespace nbparticle
