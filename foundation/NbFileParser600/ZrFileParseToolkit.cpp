@@ -35,6 +35,26 @@ bool HasKnownSignature(const unsigned char* data, size_t size)
            StartsWith(data, size, "#?RADIANCE\n", 11) || StartsWith(data, size, "#?RGBE\n", 7);
 }
 
+// True when every chunk of a PNG file fits in the bytes that follow its
+// header. The decoder grows its buffer to a chunk's declared length before it
+// reads the data, so a few bytes that declare a gigabyte would otherwise cost
+// a gigabyte-sized allocation before the read fails.
+bool PngChunksFit(const unsigned char* data, size_t size)
+{
+    size_t at = 8;
+    while (at + 12 <= size) {
+        const unsigned long long length = (static_cast<unsigned long long>(data[at]) << 24) |
+                                          (static_cast<unsigned long long>(data[at + 1]) << 16) |
+                                          (static_cast<unsigned long long>(data[at + 2]) << 8) | data[at + 3];
+        if (length > size - at - 12)
+            return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
+            return true;
+        at += 12 + static_cast<size_t>(length);
+    }
+    return true;
+}
+
 void FlipRows(ZrImageData& image)
 {
     const size_t row = static_cast<size_t>(image.m_nWidth) * (image.m_nDepth / 8u);
@@ -56,6 +76,8 @@ ZrImageData* Decode(int fileType, const unsigned char* data, size_t size, bool f
         size > static_cast<size_t>(INT_MAX))
         return nullptr;
     if (fileType != ZrFileType::FT_TGA && !HasKnownSignature(data, size))
+        return nullptr;
+    if (StartsWith(data, size, "\x89PNG\r\n\x1a\n", 8) && !PngChunksFit(data, size))
         return nullptr;
     const int length = static_cast<int>(size);
     int width = 0;

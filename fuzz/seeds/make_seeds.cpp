@@ -91,6 +91,14 @@ int main(int argc, char** argv)
             if (entry.is_regular_file())
                 files.push_back(entry.path());
 
+    // A 64 x 1 PNG whose second data chunk declares a gigabyte it does not hold.
+    const unsigned char lyingPng[] = {1, 0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                      0, 0, 0, 64, 0, 0, 0, 1, 8, 6, 0, 0, 0, 0x6e, 0x6d, 0xa8, 0x17,
+                                      0, 0, 0, 4, 'I', 'D', 'A', 'T', 0x78, 0x5e, 0x63, 0xfc, 0, 0, 0, 0,
+                                      0x40, 0, 0, 0, 'I', 'D', 'A', 'T', 0xff, 0x3f, 0xc3, 0x9f};
+    std::ofstream(imageDir / "lying-length.png", std::ios::binary)
+        .write(reinterpret_cast<const char*>(lyingPng), sizeof lyingPng);
+
     int zipError = 0;
     zip_t* archive = zip_open((containerDir / "bundled.sc").string().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &zipError);
     std::vector<std::string> keep;   // libzip reads the buffers when the archive closes
