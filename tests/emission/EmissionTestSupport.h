@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -80,5 +81,30 @@ public:
     MOCK_METHOD(unsigned char, FromXML, (VEXA::VexaString&), (override));
     MOCK_METHOD(unsigned char, ToXML, (VEXA::VexaString&), (override));
 };
+
+// Each source (type codes 1, 2, ...) is read back by the blank of its own type
+// only, the others refuse it unchanged, and its clone writes the same document;
+// an object merely claiming the type code is not cloned.
+template <class Base, class Mock>
+void CheckFamily(const std::vector<Base*>& sources, const std::vector<std::unique_ptr<Base>>& blanks)
+{
+    for (size_t i = 0; i < sources.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(sources[i]->GetType(), static_cast<int>(i + 1));
+        const std::string text = Xml(*sources[i]);
+        VEXA::VexaString xml(text.c_str());
+        for (size_t j = 0; j < blanks.size(); ++j) {
+            const std::string before = Xml(*blanks[j]);
+            EXPECT_EQ(blanks[j]->FromXML(xml), i == j ? 1 : 0) << j;
+            EXPECT_EQ(Xml(*blanks[j]), i == j ? text : before) << "a refused document changes nothing";
+        }
+        std::unique_ptr<Base> clone(Base::Clone(sources[i]));
+        EXPECT_EQ(clone && clone->GetType() == sources[i]->GetType() ? Xml(*clone) : "", text);
+        Mock foreign;
+        EXPECT_CALL(foreign, GetType()).WillRepeatedly(testing::Return(static_cast<int>(i + 1)));
+        EXPECT_EQ(Base::Clone(&foreign), nullptr);
+    }
+    EXPECT_EQ(Base::Clone(nullptr), nullptr);
+}
 
 } // namespace emission_test

@@ -127,44 +127,21 @@ TEST(Placer, DocumentsCopiesAndClones)
     ZrParticle particle;
     screw.Place(&particle, 1.5);
 
-    ZrBoxPlacer box0;
-    ZrPointPlacer point0;
-    ZrPolygonPlacer polygon0;
-    ZrRegionPlacer region0;
-    ZrScrewPlacer screw0;
-    ZrPlacer* sources[] = {&box, &point, &polygon, &region, &screw};
-    ZrPlacer* blanks[] = {&box0, &point0, &polygon0, &region0, &screw0};
-    const char* tags[] = {"BoxPlacer", "PointPlacer", "PolygonPlacer", "RegionPlacer", "ScrewPlacer"};
-    for (int i = 0; i < 5; ++i) {
-        SCOPED_TRACE(tags[i]);
-        ZrPlacer* source = sources[i];
-        EXPECT_EQ(source->GetType(), i + 1);
-        const std::string text = Xml(*source);
-        EXPECT_THAT(text, testing::StartsWith(std::string("<Placer>\n\t<PlacerType>") + tags[i] + "</PlacerType>"));
-        std::unique_ptr<ZrPlacer> copy(ZrPlacer::Clone(source));
-        EXPECT_EQ(copy->GetType() == source->GetType() ? Xml(*copy) : "", text);
-        // A fresh placer reads the document back; the others refuse it.
-        VEXA::VexaString xml(text.c_str());
-        for (int j = 0; j < 5; ++j)
-            EXPECT_EQ(blanks[j]->FromXML(xml), i == j ? 1 : 0) << j;
-        EXPECT_EQ(Xml(*blanks[i]), text);
-        MockPlacer foreign;
-        EXPECT_CALL(foreign, GetType()).WillRepeatedly(testing::Return(i + 1));
-        EXPECT_EQ(ZrPlacer::Clone(&foreign), nullptr);
-        source->SetRegion(points, VEXA::VexaPoint2D(45, 45)); // ignored by all but the polygon
-        if (source != &polygon) {
-            EXPECT_EQ(Xml(*source), text);
-        }
-    }
+    std::vector<std::unique_ptr<ZrPlacer>> blanks;
+    blanks.emplace_back(new ZrBoxPlacer);
+    blanks.emplace_back(new ZrPointPlacer);
+    blanks.emplace_back(new ZrPolygonPlacer);
+    blanks.emplace_back(new ZrRegionPlacer);
+    blanks.emplace_back(new ZrScrewPlacer);
+    CheckFamily<ZrPlacer, MockPlacer>({&box, &point, &polygon, &region, &screw}, blanks);
+    EXPECT_THAT(Xml(box), testing::StartsWith("<Placer>\n\t<PlacerType>BoxPlacer</PlacerType>"));
     EXPECT_THAT(Xml(screw), testing::HasSubstr("<RoundTime>4.500000</RoundTime>\n\t<AngleSpeed>90.000000</AngleSpeed>\n"
                                                "\t<ForwordSpeed>-2.000000</ForwordSpeed>\n\t<Radius>0.100000</Radius>"));
     EXPECT_EQ(static_cast<ZrBoxPlacer*>(std::unique_ptr<ZrPlacer>(ZrPlacer::Clone(&box)).get())->GetBox().GetMin().x, -1.0);
     std::unique_ptr<ZrPlacer> screwCopy(ZrPlacer::Clone(&screw));
     EXPECT_EQ(static_cast<ZrScrewPlacer*>(screwCopy.get())->GetElapsedTime(), 1.5);
-    EXPECT_EQ(ZrPlacer::Clone(nullptr), nullptr);
     MockPlacer bare;
     EXPECT_EQ(bare.ZrPlacer::GetType(), 0);
-    bare.ZrPlacer::SetRegion(points, VEXA::VexaPoint2D()); // the interface's own version does nothing
 
     // The document keeps the clock and the box; out-of-order children are passed over.
     VEXA::VexaString shuffled("<Placer><Position><Position:Z>30</Position:Z><Position:X>10</Position:X></Position>"

@@ -75,29 +75,28 @@ void ExpectWritten(const std::string& text, const std::vector<const char*>& valu
         EXPECT_NE(text.find(std::string(">") + value + "<"), std::string::npos) << value;
 }
 
-// Document round trip, refusal by the other classes, self copy and clone:
-// every stored field must survive each path unchanged.
-template <class T>
-void CheckDocumentAndClone(T& configured, int type, const std::vector<const char*>& values)
+// Document round trip, refusal by the other classes of its family, self copy
+// and clone: every stored field must survive each path unchanged. Answers the
+// clone, or a fresh object when cloning failed.
+template <class Base, class T>
+std::unique_ptr<Base> CheckDocumentAndClone(T& configured, int type, const std::vector<Base*>& blanks, const std::vector<const char*>& values)
 {
     SCOPED_TRACE(type);
     EXPECT_EQ(configured.GetType(), type);
-    configured.SetEnabled(0);
     const std::string text = Xml(configured);
     ExpectWritten(text, values);
     VEXA::VexaString xml(text.c_str());
-    T back;
-    EXPECT_EQ(back.FromXML(xml), 1);
-    EXPECT_EQ(Xml(back), text);
-    ZrAccelInfluence accel;
-    ZrWindInfluence wind;
-    ZrRandomWind gusts;
-    EXPECT_EQ(accel.FromXML(xml) + wind.FromXML(xml) + gusts.FromXML(xml), 1) << "only its own class reads it";
+    for (Base* blank : blanks) {
+        EXPECT_EQ(blank->FromXML(xml), blank->GetType() == type) << "only its own class reads it";
+        if (blank->GetType() == type) {
+            EXPECT_EQ(Xml(*blank), text);
+        }
+    }
     EXPECT_EQ(configured.Copy(configured), 0);
-    std::unique_ptr<ZrInfluence> clone(ZrInfluence::Clone(&configured));
-    ASSERT_NE(dynamic_cast<T*>(clone.get()), nullptr);
-    EXPECT_EQ(clone->IsEnabled(), 0);
-    EXPECT_EQ(Xml(*clone), text);
+    std::unique_ptr<Base> clone(Base::Clone(&configured));
+    EXPECT_NE(dynamic_cast<T*>(clone.get()), nullptr);
+    EXPECT_EQ(clone ? Xml(*clone) : "", text);
+    return clone ? std::move(clone) : std::unique_ptr<Base>(new T);
 }
 
 } // namespace
@@ -107,7 +106,12 @@ TEST(InfluenceTest, DocumentsCopiesAndClones)
     ZrAccelInfluence accel;
     accel.SetAccelDirection(ZrVector3d(0.5, -1, 2));
     accel.SetAccelSize(3.25f);
-    CheckDocumentAndClone(accel, 1, {"0.500000", "-1.000000", "2.000000", "3.250000"});
+    accel.SetEnabled(0);
+    ZrAccelInfluence accel0;
+    ZrWindInfluence wind0;
+    ZrRandomWind gusts0;
+    const std::vector<ZrInfluence*> blanks{&accel0, &wind0, &gusts0};
+    EXPECT_EQ(CheckDocumentAndClone<ZrInfluence>(accel, 1, blanks, {"0.500000", "-1.000000", "2.000000", "3.250000"})->IsEnabled(), 0);
 
     ZrWindInfluence wind;
     EXPECT_THAT(Xml(wind), testing::ContainsRegex("<Speed>1.000000</Speed>\\s*<Theta>90.000000</Theta>.*<VisCosity>0.000018<"));
@@ -117,7 +121,8 @@ TEST(InfluenceTest, DocumentsCopiesAndClones)
     wind.SetPhi(60);
     wind.SetViscosity(0.25f);
     wind.SetDensity(2.5f);
-    CheckDocumentAndClone(wind, 2, {"3.000000", "-2.000000", "0.500000", "4.000000", "30.000000", "60.000000", "0.250000", "2.500000"});
+    wind.SetEnabled(0);
+    EXPECT_EQ(CheckDocumentAndClone<ZrInfluence>(wind, 2, blanks, {"3.000000", "-2.000000", "0.500000", "4.000000", "30.000000", "60.000000", "0.250000", "2.500000"})->IsEnabled(), 0);
 
     ZrRandomWind gusts;
     EXPECT_EQ(gusts.GetWindVelocity().x, 1.0);
@@ -129,7 +134,8 @@ TEST(InfluenceTest, DocumentsCopiesAndClones)
     gusts.SetDensity(1.5f);
     gusts.SetPowerTime(0.75);
     gusts.SetWindVelocity(ZrVector3d(9, 9, 9));
-    CheckDocumentAndClone(gusts, 3, {"0.500000", "2.500000", "10.000000", "20.000000", "30.000000", "40.000000", "0.125000", "1.500000", "0.750000"});
+    gusts.SetEnabled(0);
+    EXPECT_EQ(CheckDocumentAndClone<ZrInfluence>(gusts, 3, blanks, {"0.500000", "2.500000", "10.000000", "20.000000", "30.000000", "40.000000", "0.125000", "1.500000", "0.750000"})->IsEnabled(), 0);
     EXPECT_EQ(Xml(gusts).find("9.000000"), std::string::npos) << "the gust is not stored";
 
     EXPECT_EQ(ZrInfluence::Clone(nullptr), nullptr);
@@ -138,26 +144,38 @@ TEST(InfluenceTest, DocumentsCopiesAndClones)
     EXPECT_EQ(fake.ZrInfluence::GetType(), 0);
 }
 
-TEST(InfluenceTest, AccelerationReachesLiveParticlesOfEnabledInfluences)
+// No system or an empty one: nothing is drawn. Dead particles and disabled influences are left alone.
+TEST(InfluenceTest, ReachOnlyLiveParticlesOfEnabledInfluences)
 {
-    ZrParticleSystem system;
-    Fill(system, 3);
-    system.GetParticle(1)->SetVelocity(ZrVector3d(1, 2, 3));
-    system.GetParticle(1)->SetMustDie(1);
-    system.GetParticle(1)->UpdateParticle(0.0);
     ZrAccelInfluence gravity;
-    gravity.Apply(&system, 0.5); // a fresh influence does nothing
-    EXPECT_EQ(system.GetParticle(0)->GetVelocity().y, 0.0);
     gravity.SetAccelDirection(ZrVector3d(0, -2, 0));
     gravity.SetAccelSize(4.9f);
-    gravity.Apply(&system, 0.5);
-    EXPECT_NEAR(system.GetParticle(0)->GetVelocity().y, -4.9, 1e-6);
-    EXPECT_NEAR(system.GetParticle(2)->GetVelocity().y, -4.9, 1e-6);
-    EXPECT_EQ(system.GetParticle(1)->GetVelocity().y, 2.0) << "dead particles keep their velocity";
-    gravity.SetEnabled(0);
-    gravity.Apply(&system, 0.5);
-    EXPECT_NEAR(system.GetParticle(0)->GetVelocity().y, -4.9, 1e-6);
-    gravity.Apply(nullptr, 0.5);
+    ZrWindInfluence wind;
+    ZrRandomWind gusts;
+    for (ZrInfluence* influence : std::vector<ZrInfluence*>{&gravity, &wind, &gusts}) {
+        SCOPED_TRACE(influence->GetType());
+        ZrParticleSystem system, empty;
+        Fill(system, 3);
+        system.GetParticle(1)->SetMustDie(1);
+        system.GetParticle(1)->UpdateParticle(0.0);
+        std::srand(5);
+        const int next = std::rand();
+        std::srand(5);
+        influence->Apply(nullptr, 0.5);
+        influence->Apply(&empty, 0.5);
+        EXPECT_EQ(std::rand(), next);
+        influence->Apply(&system, 0.5);
+        EXPECT_GT(system.GetParticle(0)->GetVelocity().Length(), 0.0);
+        EXPECT_EQ(system.GetParticle(2)->GetVelocity().y, system.GetParticle(0)->GetVelocity().y);
+        EXPECT_EQ(system.GetParticle(1)->GetVelocity().Length(), 0.0) << "dead particles keep their velocity";
+        if (influence == &gravity) {
+            EXPECT_NEAR(system.GetParticle(0)->GetVelocity().y, -4.9, 1e-6);
+        }
+        influence->SetEnabled(0);
+        system.GetParticle(0)->SetVelocity(ZrVector3d());
+        influence->Apply(&system, 0.5);
+        EXPECT_EQ(system.GetParticle(0)->GetVelocity().Length(), 0.0);
+    }
 }
 
 // Drag toward the wind: (wind - v) * pi r^2 * (|v - wind| * 0.2 pi density + 6 pi viscosity) / mass.
@@ -195,15 +213,7 @@ TEST(InfluenceTest, SteadyWindDrag)
         wind.Apply(&system, 0.1);
         EXPECT_NEAR(Vx(system, 1), c.expectedX, 5e-5);
         EXPECT_EQ(system.GetParticle(1)->GetVelocity().y, c.velocity.y);
-        wind.SetEnabled(0);
-        system.GetParticle(1)->SetVelocity(ZrVector3d());
-        wind.Apply(&system, 0.1);
-        EXPECT_EQ(Vx(system, 1), 0.0);
     }
-    ZrWindInfluence wind;
-    ZrParticleSystem empty;
-    wind.Apply(&empty, 0.1);
-    wind.Apply(nullptr, 0.1);
 }
 
 TEST(InfluenceTest, GustDrawsSpeedThetaPhiInOrderAndGrowsInOverThePowerTime)
@@ -226,15 +236,6 @@ TEST(InfluenceTest, GustDrawsSpeedThetaPhiInOrderAndGrowsInOverThePowerTime)
     EXPECT_EQ(w.y, s * std::cos(th));
     EXPECT_EQ(w.z, s * std::sin(th) * std::sin(ph));
 
-    // An empty system draws nothing.
-    ZrParticleSystem empty;
-    std::srand(5);
-    const int next = std::rand();
-    std::srand(5);
-    gusts.Apply(&empty, 0.1);
-    gusts.Apply(nullptr, 0.1);
-    EXPECT_EQ(std::rand(), next);
-
     gusts.SetSpeedRange(1.0f, 1.0f);
     gusts.SetThetaRange(90.0f, 90.0f);
     gusts.SetPhiRange(0.0f, 0.0f);
@@ -256,51 +257,42 @@ TEST(InfluenceTest, GustDrawsSpeedThetaPhiInOrderAndGrowsInOverThePowerTime)
     }
 }
 
-TEST(ShooterTest, RadialDrawsThetaPhiSpeedInOrder)
+// Radial: theta, phi, speed drawn in that order; single: one speed draw along its direction.
+TEST(ShooterTest, DrawsAreHundredStepsFromStartTowardEnd)
 {
     ZrRadialShooter fresh; // theta 0..45, phi 0..360, speed 1..2
-    ZrRadialShooter shooter;
-    shooter.SetThetaRange(10.0f, 80.0f);
-    shooter.SetPhiRange(30.0f, 300.0f);
-    shooter.SetSpeedRange(0.5f, 4.5f);
+    ZrRadialShooter radial;
+    radial.SetThetaRange(10.0f, 80.0f);
+    radial.SetPhiRange(30.0f, 300.0f);
+    radial.SetSpeedRange(0.5f, 4.5f);
+    ZrSingleShooter single;
+    single.SetDirection(ZrVector3d(1, 0, 2));
     const float ranges[2][6] = {{0, 45, 0, 360, 1, 2}, {10, 80, 30, 300, 0.5f, 4.5f}};
+    const float speeds[][2] = {{1.0f, 2.0f}, {5.0f, 1.0f}, {3.0f, 3.0f}, {-2.0f, 6.0f}};
     for (unsigned seed = 1; seed <= 16; ++seed) {
         const float* r = ranges[seed % 2];
         std::srand(seed);
-        const int r1 = std::rand(), r2 = std::rand(), r3 = std::rand();
-        const int next = std::rand();
+        const int r1 = std::rand(), r2 = std::rand(), r3 = std::rand(), next = std::rand();
         const float th = static_cast<float>(ExpectedDraw(r1, r[0], r[1]) * 0.017453292519943295);
         const float ph = static_cast<float>(ExpectedDraw(r2, r[2], r[3]) * 0.017453292519943295);
         const double speed = ExpectedDraw(r3, r[4], r[5]);
         std::srand(seed);
-        const ZrVector3d v = ShootOnce(seed % 2 ? shooter : fresh);
+        const ZrVector3d v = ShootOnce(seed % 2 ? radial : fresh);
         EXPECT_EQ(v.x, speed * std::sin(th) * std::cos(ph)) << seed;
         EXPECT_EQ(v.y, speed * std::cos(th)) << seed;
         EXPECT_EQ(v.z, speed * std::sin(th) * std::sin(ph)) << seed;
         EXPECT_EQ(std::rand(), next) << "exactly three draws per shot";
-    }
-}
 
-TEST(ShooterTest, SpeedDrawsAreHundredStepsFromStartTowardEnd)
-{
-    const float ranges[][2] = {{1.0f, 2.0f}, {5.0f, 1.0f}, {3.0f, 3.0f}, {-2.0f, 6.0f}};
-    ZrSingleShooter shooter;
-    shooter.SetDirection(ZrVector3d(1, 0, 2));
-    for (unsigned seed = 1; seed <= 12; ++seed) {
-        const float* r = ranges[seed % 4];
-        shooter.SetSpeedRange(r[0], r[1]);
+        single.SetSpeedRange(speeds[seed % 4][0], speeds[seed % 4][1]);
         std::srand(seed);
-        const double speed = ExpectedDraw(std::rand(), r[0], r[1]);
-        const int next = std::rand();
-        std::srand(seed);
-        const ZrVector3d v = ShootOnce(shooter);
-        EXPECT_EQ(v.x, speed) << seed;
-        EXPECT_EQ(v.z, 2 * speed) << seed;
-        EXPECT_EQ(std::rand(), next) << "one draw per shot";
+        const ZrVector3d w = ShootOnce(single);
+        EXPECT_EQ(w.x, ExpectedDraw(r1, speeds[seed % 4][0], speeds[seed % 4][1])) << seed;
+        EXPECT_EQ(w.z, 2 * w.x) << seed;
+        EXPECT_EQ(std::rand(), r2) << "one draw per shot";
     }
-    ZrSingleShooter fresh; // aims along (1, 1, 1)
-    fresh.SetSpeedRange(2.0f, 2.0f);
-    EXPECT_EQ(ShootOnce(fresh).x, 2.0);
+    ZrSingleShooter aimed; // along (1, 1, 1)
+    aimed.SetSpeedRange(2.0f, 2.0f);
+    EXPECT_EQ(ShootOnce(aimed).x, 2.0);
 }
 
 TEST(ShooterTest, DocumentsCopiesAndClones)
@@ -314,23 +306,11 @@ TEST(ShooterTest, DocumentsCopiesAndClones)
     single.SetDirection(ZrVector3d(-1.5, 0.25, 8));
     EXPECT_THAT(Xml(radial), testing::ContainsRegex("<ShooterType>RadialShooter</ShooterType>\\s*<SpeedRangeStart>2.500000<"));
 
-    ZrShooter* parts[] = {&radial, &single};
-    for (ZrShooter* part : parts) {
-        SCOPED_TRACE(part->GetType());
-        const std::string text = Xml(*part);
-        ExpectWritten(text, part == &radial ? std::vector<const char*>{"2.500000", "7.250000", "12.500000", "33.000000", "-10.000000", "90.500000"}
-                                            : std::vector<const char*>{"0.500000", "0.750000", "-1.500000", "0.250000", "8.000000"});
-        VEXA::VexaString xml(text.c_str());
-        ZrRadialShooter radialBack;
-        ZrSingleShooter singleBack;
-        EXPECT_EQ(radialBack.FromXML(xml) + singleBack.FromXML(xml), 1) << "only its own class reads it";
-        EXPECT_EQ(Xml(part == &radial ? static_cast<ZrShooter&>(radialBack) : singleBack), text);
-        std::unique_ptr<ZrShooter> clone(ZrShooter::Clone(part));
-        ASSERT_NE(clone, nullptr);
-        EXPECT_EQ(clone->GetType(), part->GetType());
-        EXPECT_EQ(Xml(*clone), text);
-    }
-    EXPECT_EQ(radial.Copy(radial) + single.Copy(single), 0);
+    ZrRadialShooter radial0;
+    ZrSingleShooter single0;
+    const std::vector<ZrShooter*> blanks{&radial0, &single0};
+    CheckDocumentAndClone<ZrShooter>(radial, 1, blanks, {"2.500000", "7.250000", "12.500000", "33.000000", "-10.000000", "90.500000"});
+    CheckDocumentAndClone<ZrShooter>(single, 2, blanks, {"0.500000", "0.750000", "-1.500000", "0.250000", "8.000000"});
     EXPECT_EQ(ZrShooter::Clone(nullptr), nullptr);
     FakeRadial fake;
     EXPECT_EQ(ZrShooter::Clone(&fake), nullptr);

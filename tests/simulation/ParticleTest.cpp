@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 using namespace ZRC;
 
@@ -25,12 +26,18 @@ void Ramp(ZrImageData& img, std::initializer_list<unsigned char> bytes)
         img.m_pData[i++] = b;
 }
 
+// What a copy carries over besides the document (the current colour is not copied).
+std::vector<double> State(const ZrParticle& p)
+{
+    const ZrVector3d pos = p.GetCurPos(), v = p.GetVelocity();
+    return {p.GetRadius(), p.GetInvMass(), pos.x, pos.y, pos.z, v.x, v.y, v.z, p.GetAge(), p.GetCurSize(), p.GetCurAlpha()};
+}
+
 } // namespace
 
 TEST(Particle, LifeSizeAlphaAndColourFollowTheAgeBeforeTheStep)
 {
     ZrParticle p;
-    EXPECT_EQ(p.GetLifeTime(), 2000);
     p.SetLifeTime(1000);
     p.SetVelocity(ZrVector3d(1.0, 0.0, 0.0));
     p.SetSizeRange(2.0f, 4.0f);
@@ -134,13 +141,7 @@ TEST(Particle, CopiesCarryEveryFieldAndTheImage)
     assigned = source;
     for (ZrParticle* p : {&built, &assigned}) {
         EXPECT_EQ(Xml(*p), Xml(source));
-        EXPECT_EQ(p->GetRadius(), 0.5f);
-        EXPECT_EQ(p->GetInvMass(), 4.0f);
-        EXPECT_EQ(p->GetCurPos().y, 7.0);
-        EXPECT_EQ(p->GetVelocity().z, 6.0);
-        EXPECT_EQ(p->GetAge(), 1.0f);
-        EXPECT_EQ(p->GetCurSize(), source.GetCurSize());
-        EXPECT_EQ(p->GetCurAlpha(), source.GetCurAlpha());
+        EXPECT_EQ(State(*p), State(source));
         EXPECT_EQ(p->GetColorImageData(), &img);
         p->UpdateParticle(1.0);
         EXPECT_NEAR(p->GetCurColor().y, 20.0 / 255, 1e-6);
