@@ -141,9 +141,8 @@ TEST(ZrMarkupTest, FilesSaveAndLoadWithByteOrderMarks)
 {
     nbtest::TempDir dir;
     ZrMarkup xml("<R><Speed:X>0.5</Speed:X></R>"), loaded;
-    ASSERT_EQ(xml.Save((dir / "doc.xml").c_str()), 1);
-    EXPECT_EQ(xml.Save(""), 0);
-    EXPECT_EQ(xml.Save((dir / "no/such/dir.xml").c_str()), 0);
+    EXPECT_EQ(std::to_string(xml.Save((dir / "doc.xml").c_str())) + std::to_string(xml.Save("")) +
+                  std::to_string(xml.Save((dir / "no/such/dir.xml").c_str())), "100");
     std::string utf16 = "\xFF\xFE";   // UTF-16 little endian with a byte order mark
     for (char c : std::string("<R><A>2</A></R>"))
         utf16 += std::string(1, c) + '\0';

@@ -85,8 +85,6 @@ class SceneFolder {
 public:
     SceneFolder() { ZRC::ZrCommon3D::ms_strSceneResFoloderPath = m_dir.Folder().c_str(); }
     ~SceneFolder() { ZRC::ZrCommon3D::ms_strSceneResFoloderPath = ""; }
-    SceneFolder(const SceneFolder&) = delete;
-    SceneFolder& operator=(const SceneFolder&) = delete;
 
     void Container(const std::vector<ZipEntry>& entries) const
     {
