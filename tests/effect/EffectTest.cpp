@@ -99,7 +99,6 @@ TEST(ParticleEffect, UpdateSkipsDeadSystemsButStillInfluencesThem)
 
 class EffectDocument : public ::testing::Test {
 protected:
-    int Read(ZrParticleEffect& e, const std::string& file, const std::string& doc) { return e.FromXML(m_dir.Write(file, doc).c_str()); }
     nbtest::SceneFolder m_scene;
     const nbtest::TempDir& m_dir = m_scene.Dir();
 };
@@ -121,7 +120,7 @@ TEST_F(EffectDocument, FilesAndContainerEntriesAndTypeWords)
                  {"h.xml", EffectDoc("FireEffect", {1}), 0, 2, ""}};
     for (const auto& c : cases) {
         std::unique_ptr<ZrParticleEffect> e(ZrParticleEffect::ParticleEffectFactory(SmokeEffect));
-        EXPECT_EQ(Read(*e, c.file, c.doc), c.result) << c.file;
+        EXPECT_EQ(e->FromXML(m_dir.Write(c.file, c.doc).c_str()), c.result) << c.file;
         EXPECT_EQ(e->GetType(), c.type) << c.file;
         EXPECT_EQ(Widths(*e), c.widths) << c.file;
         EXPECT_EQ(std::string(e->GetParticleEffectResFileName()), m_dir / c.file);
