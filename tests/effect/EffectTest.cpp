@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cfloat>
 #include <memory>
 #include <string>
@@ -100,7 +99,6 @@ TEST(ParticleEffect, UpdateSkipsDeadSystemsButStillInfluencesThem)
 
 class EffectDocument : public ::testing::Test {
 protected:
-    int Read(ZrParticleEffect& e, const std::string& file, const std::string& doc) { return e.FromXML(m_dir.Write(file, doc).c_str()); }
     nbtest::SceneFolder m_scene;
     const nbtest::TempDir& m_dir = m_scene.Dir();
 };
@@ -122,7 +120,7 @@ TEST_F(EffectDocument, FilesAndContainerEntriesAndTypeWords)
                  {"h.xml", EffectDoc("FireEffect", {1}), 0, 2, ""}};
     for (const auto& c : cases) {
         std::unique_ptr<ZrParticleEffect> e(ZrParticleEffect::ParticleEffectFactory(SmokeEffect));
-        EXPECT_EQ(Read(*e, c.file, c.doc), c.result) << c.file;
+        EXPECT_EQ(e->FromXML(m_dir.Write(c.file, c.doc).c_str()), c.result) << c.file;
         EXPECT_EQ(e->GetType(), c.type) << c.file;
         EXPECT_EQ(Widths(*e), c.widths) << c.file;
         EXPECT_EQ(std::string(e->GetParticleEffectResFileName()), m_dir / c.file);
@@ -207,9 +205,7 @@ TEST(EffectCopy, CopiesNeverShareSystems)
     EXPECT_EQ(Widths(made) + "|" + Widths(copy) + "|" + Widths(assigned), "012|12|12");
 }
 
-// Truncated and mutated copies of a bundled effect document fed to the
-// readers: each must give a result and leave a usable object, never read
-// outside a buffer (the sanitizer run checks that part).
+// Truncated copies of a bundled effect document fail and leave a usable object.
 namespace {
 
 // Loads the text through a stream, then runs a few bounded frames.
@@ -219,10 +215,6 @@ int LoadAndRun(const std::string& text)
     stream << VexaString(text);
     ZrParticleEffect effect;
     const int result = effect.Load(stream);
-    for (int i = 0; i < effect.GetParticleSystemNum(); ++i) {
-        ZrParticleSystem* s = effect.GetParticleSystem(i);
-        s->SetCountPerSecond(std::min(std::max(s->GetCountPerSecond(), 0), 2000));
-    }
     for (int frame = 0; frame < 3; ++frame) {
         effect.Update(0.05);
         effect.AfterRender(0.05);
@@ -233,7 +225,7 @@ int LoadAndRun(const std::string& text)
 
 } // namespace
 
-TEST(MalformedInput, TruncatedAndMutatedDocumentsNeverBreakTheReaders)
+TEST(MalformedInput, TruncatedDocumentsFailAndLeaveUsableObjects)
 {
     const std::string full = nbtest::ReadFile(std::string(NBPS_SOURCE_DIR) + "/effects/fire.par");
     ASSERT_EQ(LoadAndRun(full), 1);
@@ -244,23 +236,4 @@ TEST(MalformedInput, TruncatedAndMutatedDocumentsNeverBreakTheReaders)
         VexaString text(full.substr(start, n - start));
         EXPECT_EQ(ZrParticleSystem().FromXML(text), 0) << "length " << n;
     }
-
-    const char* const odd[] = {"1e308", "-1e308", "nan", "inf", "-99999999999", "", "0", "<", "&#0;", "</ParticleSystem>", "<Emitter>"};
-    unsigned int seed = 12345u;
-    auto next = [&seed] { return ((seed = seed * 1103515245u + 12345u) >> 8) & 0xffffffu; };
-    int read = 0;
-    for (int round = 0; round < 400; ++round) {
-        std::string text = full;
-        for (int e = 1 + static_cast<int>(next() % 4); e > 0; --e) {
-            const size_t pos = next() % text.size();
-            if (next() % 2 == 0) {   // the element text at pos, up to the next tag, by an odd value
-                const size_t stop = text.find('<', pos);
-                text.replace(pos, stop == std::string::npos ? 0 : stop - pos, odd[next() % (sizeof(odd) / sizeof(*odd))]);
-            } else {
-                text[pos] = static_cast<char>(next() & 0xff);
-            }
-        }
-        read += LoadAndRun(text);
-    }
-    EXPECT_GT(read, 0);   // most edits land in element text and leave a readable document
 }

@@ -132,7 +132,6 @@ TEST_F(ZrCacheFileTest, EntriesReadBackByExactName)
                                                    {"bzip", doc, false, ZIP_CM_BZIP2}, {"empty", "", false, ZIP_CM_STORE}});
     ZrCacheFile cache;
     EXPECT_EQ(cache.IsOpen() + cache.GetEntryCount(), 0);
-    EXPECT_EQ(Read(cache, "fire"), "!");
     ASSERT_EQ(cache.Open(path.c_str(), "5KPOV"), 0);
     EXPECT_EQ(cache.IsOpen(), 1);
     const std::pair<const char*, std::string> reads[] = {{"fire", doc}, {"dir/Snow", "plain stored text"}, {"bzip", doc},
@@ -150,11 +149,9 @@ TEST_F(ZrCacheFileTest, EntriesReadBackByExactName)
 
     // Reopening switches archives; closing or a failed open leaves it closed.
     ASSERT_EQ(cache.Open(Build("b.sc", {{"two", "2", false, ZIP_CM_STORE}}).c_str(), ""), 0);
-    EXPECT_EQ(Read(cache, "fire"), "!");
-    EXPECT_EQ(Read(cache, "two"), "2");
+    EXPECT_EQ(Read(cache, "fire") + Read(cache, "two"), "!2");
     cache.Close();
-    EXPECT_EQ(cache.IsOpen(), 0);
-    EXPECT_EQ(Read(cache, "two"), "!");
+    EXPECT_EQ(std::to_string(cache.IsOpen()) + Read(cache, "two"), "0!");
 
     // Missing, corrupt and damaged archives fail, and a failed open leaves the container closed.
     const std::string good = nbtest::ReadFile(path);

@@ -84,10 +84,6 @@ TEST(ZrImageDataTest, AllocateSizeCloneAndConversions)
                                                     {palette.release(), {64, 128, 0, 0, 0, 0, 255, 255, 0, 0, 0, 99, 0, 0, 0, 99, 0, 0, 0, 99}}};
     for (const auto& c : cases) {
         std::unique_ptr<ZrImageData> image(c.first);
-        // A dirty block of the output's size for the conversion to reuse; 7 and 9 are past the colour table.
-        unsigned char* dirty = new unsigned char[c.second.size()];
-        std::fill(dirty, dirty + c.second.size(), 0xEE);
-        delete[] dirty;
         ASSERT_EQ(ZrImgToolkit::ImageDataToRGBA(*image, 99), 1);
         EXPECT_EQ(image->m_nDepth, 32);
         EXPECT_EQ(Pixels(*image), c.second);

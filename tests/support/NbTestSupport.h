@@ -8,6 +8,7 @@
 #include <stb_image_write.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -22,13 +23,8 @@ public:
     TempDir()
     {
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = "nbps-";
-        name += info ? std::string(info->test_suite_name()) + "-" + info->name() : "test";
-        name += "-" + std::to_string(::getpid());
-        for (char& c : name) {
-            if (c == '/')
-                c = '_';
-        }
+        std::string name = std::string("nbps-") + info->test_suite_name() + "-" + info->name() + "-" + std::to_string(::getpid());
+        std::replace(name.begin(), name.end(), '/', '_');
         m_path = std::filesystem::temp_directory_path() / name;
         std::filesystem::create_directories(m_path);
     }
@@ -48,8 +44,7 @@ public:
     {
         const std::string path = *this / file;
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::ofstream out(path, std::ios::binary);
-        out << bytes;
+        std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
 
@@ -90,8 +85,6 @@ class SceneFolder {
 public:
     SceneFolder() { ZRC::ZrCommon3D::ms_strSceneResFoloderPath = m_dir.Folder().c_str(); }
     ~SceneFolder() { ZRC::ZrCommon3D::ms_strSceneResFoloderPath = ""; }
-    SceneFolder(const SceneFolder&) = delete;
-    SceneFolder& operator=(const SceneFolder&) = delete;
 
     void Container(const std::vector<ZipEntry>& entries) const
     {
@@ -105,8 +98,7 @@ private:
 
 inline void AppendBytes(void* context, void* data, int size)
 {
-    std::string* out = static_cast<std::string*>(context);
-    out->append(static_cast<const char*>(data), static_cast<size_t>(size));
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));
 }
 
 // A PNG of w x h pixels, 4 bytes each in R, G, B, A order.
