@@ -3,6 +3,8 @@
 // counting how many numbers an operation drew.
 #include "ZrCounter.h"
 #include "ZrPlacer.h"
+#include "VexaArray.h"
+#include "VexaPoint2D.h"
 #include "ZrShooter.h"
 
 #include <gmock/gmock.h>
@@ -39,6 +41,14 @@ inline int CountDraws(unsigned seed, const std::function<void()>& action, int li
             return i;
     }
     return -1;
+}
+
+inline VEXA::VexaArray<VEXA::VexaPoint2D> Ring(const std::vector<std::pair<double, double>>& points)
+{
+    VEXA::VexaArray<VEXA::VexaPoint2D> ring;
+    for (const auto& p : points)
+        ring.Add(VEXA::VexaPoint2D(p.first, p.second));
+    return ring;
 }
 
 inline void ExpectVector(const ZRC::ZrVector3d& v, double x, double y, double z, double tolerance = 0.0)

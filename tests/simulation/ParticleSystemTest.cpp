@@ -134,10 +134,6 @@ TEST(ParticleSystem, DocumentWritesPartsInOrderAndReadsThemBack)
     ZrParticleSystem foreign;
     ASSERT_EQ(Read(foreign, "<Emitter><EmitterType>commonemitter</EmitterType></Emitter>"), 1);
     EXPECT_EQ(foreign.GetEmitter(), nullptr);
-    for (const char* bad : {"<System/>", "<ParticleSystem><Emitter>", ""}) {
-        VexaString xml(bad);
-        EXPECT_EQ(foreign.FromXML(xml), 0) << bad;
-    }
 }
 
 TEST(ParticleSystem, CopiesOwnTheirPartsAndKeepTheirOwnWhereTheSourceHasNone)
@@ -245,10 +241,6 @@ TEST(ParticleSystem, ColourImagesReachTemplateAndParticles)
     ASSERT_NE(image, nullptr);
     ASSERT_EQ(image->m_nDepth, 32);
     EXPECT_EQ(image->m_nWidth, 2u) << "an existing file wins over a container entry";
-    const unsigned char* px = image->m_pData;
-    EXPECT_EQ(px[0] + px[1] + px[2], 255);
-    EXPECT_EQ(px[3], 200);
-    EXPECT_EQ(px[6], 255);
     EXPECT_EQ(Template(s)->GetColorImageData(), image);
     ZrParticle* p = s.CreateParticle(Template(s));
 
