@@ -95,15 +95,16 @@ public:
 // Each source (type codes 1, 2, ...) is read back by the blank of its own type
 // only, the others refuse it unchanged, and its clone writes the same document;
 // an object merely claiming the type code is not cloned.
-template <class Base, class Mock>
-void CheckFamily(const std::vector<Base*>& sources, const std::vector<std::unique_ptr<Base>>& blanks)
+template <class Base, class Mock, class... Blank>
+void CheckFamily(const std::vector<Base*>& sources)
 {
+    std::unique_ptr<Base> blanks[] = {std::unique_ptr<Base>(new Blank)...};
     for (size_t i = 0; i < sources.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(sources[i]->GetType(), static_cast<int>(i + 1));
         const std::string text = Xml(*sources[i]);
         VEXA::VexaString xml(text.c_str());
-        for (size_t j = 0; j < blanks.size(); ++j) {
+        for (size_t j = 0; j < sizeof...(Blank); ++j) {
             const std::string before = Xml(*blanks[j]);
             EXPECT_EQ(blanks[j]->FromXML(xml), i == j ? 1 : 0) << j;
             EXPECT_EQ(Xml(*blanks[j]), i == j ? text : before) << "a refused document changes nothing";

@@ -124,13 +124,7 @@ TEST(Placer, DocumentsCopiesAndClones)
     ZrParticle particle;
     screw.Place(&particle, 1.5);
 
-    std::vector<std::unique_ptr<ZrPlacer>> blanks;
-    blanks.emplace_back(new ZrBoxPlacer);
-    blanks.emplace_back(new ZrPointPlacer);
-    blanks.emplace_back(new ZrPolygonPlacer);
-    blanks.emplace_back(new ZrRegionPlacer);
-    blanks.emplace_back(new ZrScrewPlacer);
-    CheckFamily<ZrPlacer, MockPlacer>({&box, &point, &polygon, &region, &screw}, blanks);
+    CheckFamily<ZrPlacer, MockPlacer, ZrBoxPlacer, ZrPointPlacer, ZrPolygonPlacer, ZrRegionPlacer, ZrScrewPlacer>({&box, &point, &polygon, &region, &screw});
     EXPECT_THAT(Xml(screw), testing::HasSubstr("<RoundTime>4.500000</RoundTime>\n\t<AngleSpeed>90.000000</AngleSpeed>\n"
                                                "\t<ForwordSpeed>-2.000000</ForwordSpeed>\n\t<Radius>0.100000</Radius>"));
     EXPECT_EQ(static_cast<ZrBoxPlacer*>(std::unique_ptr<ZrPlacer>(ZrPlacer::Clone(&box)).get())->GetBox().GetMin().x, -1.0);

@@ -94,11 +94,7 @@ TEST(InfluenceTest, DocumentsCopiesAndClones)
     ExpectWritten(Xml(gusts), {"0.500000", "2.500000", "10.000000", "20.000000", "30.000000", "40.000000", "0.125000", "1.500000", "0.750000"});
     EXPECT_EQ(Xml(gusts).find("9.000000"), std::string::npos) << "the gust is not stored";
 
-    std::vector<std::unique_ptr<ZrInfluence>> blanks;
-    blanks.emplace_back(new ZrAccelInfluence);
-    blanks.emplace_back(new ZrWindInfluence);
-    blanks.emplace_back(new ZrRandomWind);
-    CheckFamily<ZrInfluence, MockInfluence>({&accel, &wind, &gusts}, blanks);
+    CheckFamily<ZrInfluence, MockInfluence, ZrAccelInfluence, ZrWindInfluence, ZrRandomWind>({&accel, &wind, &gusts});
     for (ZrInfluence* source : std::vector<ZrInfluence*>{&accel, &wind, &gusts})
         EXPECT_EQ(std::unique_ptr<ZrInfluence>(ZrInfluence::Clone(source))->IsEnabled(), 0) << "clones keep the switch";
     EXPECT_EQ(accel.Copy(accel) + wind.Copy(wind) + gusts.Copy(gusts), 0);
@@ -270,10 +266,7 @@ TEST(ShooterTest, DocumentsCopiesAndClones)
 
     ExpectWritten(Xml(radial), {"2.500000", "7.250000", "12.500000", "33.000000", "-10.000000", "90.500000"});
     ExpectWritten(Xml(single), {"0.500000", "0.750000", "-1.500000", "0.250000", "8.000000"});
-    std::vector<std::unique_ptr<ZrShooter>> blanks;
-    blanks.emplace_back(new ZrRadialShooter);
-    blanks.emplace_back(new ZrSingleShooter);
-    CheckFamily<ZrShooter, MockShooter>({&radial, &single}, blanks);
+    CheckFamily<ZrShooter, MockShooter, ZrRadialShooter, ZrSingleShooter>({&radial, &single});
     EXPECT_EQ(radial.Copy(radial) + single.Copy(single), 0);
 
     // Partial and out-of-order documents: named values are read, the rest kept.

@@ -1,3 +1,4 @@
+#include "../emission/EmissionTestSupport.h"
 #include "ZrParticle.h"
 
 #include <gtest/gtest.h>
@@ -7,15 +8,9 @@
 #include <vector>
 
 using namespace ZRC;
+using emission_test::Xml;
 
 namespace {
-
-std::string Xml(ZrParticle& p)
-{
-    VEXA::VexaString text;
-    EXPECT_EQ(p.ToXML(text), 1);
-    return std::string(text);
-}
 
 // A ramp image of the given pixels (R, G, B, A bytes each) in one row.
 void Ramp(ZrImageData& img, std::initializer_list<unsigned char> bytes)
