@@ -1,6 +1,4 @@
 #pragma once
-// Helpers shared by the emission tests: reproducible rand() sequences and
-// counting how many numbers an operation drew.
 #include "ZrCounter.h"
 #include "ZrPlacer.h"
 #include "VexaArray.h"
@@ -18,7 +16,6 @@
 
 namespace emission_test {
 
-// The first n numbers rand() yields after srand(seed).
 inline std::vector<int> Draws(unsigned seed, int n)
 {
     std::srand(seed);
@@ -58,7 +55,6 @@ inline void ExpectVector(const ZRC::ZrVector3d& v, double x, double y, double z,
     EXPECT_NEAR(v.z, z, tolerance);
 }
 
-// The document a part writes.
 template <class T>
 std::string Xml(T& part)
 {

@@ -1,5 +1,3 @@
-// The placer interface, the shared "Placer" element, cloning, and the box,
-// point, disc (region) and helix (screw) placers.
 #include "EmissionTestSupport.h"
 #include "ZrBoxPlacer.h"
 #include "ZrParticle.h"

@@ -1,5 +1,3 @@
-// The geographic polygon placer: scan-line choice of start points, edge
-// crossings, and its document and copy.
 #include "EmissionTestSupport.h"
 #include "ZrMathEngine.h"
 #include "ZrParticle.h"
@@ -26,7 +24,6 @@ double Latitude(ZrPolygonPlacer& placer, const ZrParticle& particle)
     return std::asin((particle.GetCurPos() + placer.GetPosition()).z / kEarth) / kRad;
 }
 
-// The scan line's longitude for a first draw r over the x range lo..hi.
 float ScanX(int r, double lo, double hi) { return static_cast<float>(lo + (hi - lo) * (r / static_cast<double>(RAND_MAX))); }
 
 } // namespace
