@@ -125,8 +125,7 @@ TEST(Placer, DocumentsCopiesAndClones)
     EXPECT_EQ(static_cast<ZrBoxPlacer*>(std::unique_ptr<ZrPlacer>(ZrPlacer::Clone(&box)).get())->GetBox().GetMin().x, -1.0);
     std::unique_ptr<ZrPlacer> screwCopy(ZrPlacer::Clone(&screw));
     EXPECT_EQ(static_cast<ZrScrewPlacer*>(screwCopy.get())->GetElapsedTime(), 1.5);
-    MockPlacer bare;
-    EXPECT_EQ(bare.ZrPlacer::GetType(), 0);
+    EXPECT_EQ(MockPlacer().ZrPlacer::GetType(), 0);
 
     // The document keeps the clock and the box; out-of-order children are passed over.
     VEXA::VexaString shuffled("<Placer><Position><Position:Z>30</Position:Z><Position:X>10</Position:X></Position>"

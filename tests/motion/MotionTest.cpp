@@ -96,8 +96,7 @@ TEST(InfluenceTest, DocumentsCopiesAndClones)
     for (ZrInfluence* source : std::vector<ZrInfluence*>{&accel, &wind, &gusts})
         EXPECT_EQ(std::unique_ptr<ZrInfluence>(ZrInfluence::Clone(source))->IsEnabled(), 0) << "clones keep the switch";
     EXPECT_EQ(accel.Copy(accel) + wind.Copy(wind) + gusts.Copy(gusts), 0);
-    MockInfluence bare;
-    EXPECT_EQ(bare.ZrInfluence::GetType(), 0);
+    EXPECT_EQ(MockInfluence().ZrInfluence::GetType(), 0);
 }
 
 // No system or an empty one: nothing is drawn. Dead particles and disabled influences are left alone.
@@ -187,10 +186,7 @@ TEST(InfluenceTest, GustDrawsSpeedThetaPhiInOrderAndGrowsInOverThePowerTime)
     const float ph = static_cast<float>(static_cast<float>(r3 % 1000 * 0.0010000000474974513 * 100.0f + 100.0f) * 0.017453291681077746);
     std::srand(42);
     gusts.Apply(&system, 0.1);
-    const ZrVector3d w = gusts.GetWindVelocity();
-    EXPECT_EQ(w.x, s * std::sin(th) * std::cos(ph));
-    EXPECT_EQ(w.y, s * std::cos(th));
-    EXPECT_EQ(w.z, s * std::sin(th) * std::sin(ph));
+    ExpectVector(gusts.GetWindVelocity(), s * std::sin(th) * std::cos(ph), s * std::cos(th), s * std::sin(th) * std::sin(ph));
 
     gusts.SetSpeedRange(1.0f, 1.0f);
     gusts.SetThetaRange(90.0f, 90.0f);
@@ -234,9 +230,8 @@ TEST(ShooterTest, DrawsAreHundredStepsFromStartTowardEnd)
         const double speed = ExpectedDraw(r3, r[4], r[5]);
         std::srand(seed);
         const ZrVector3d v = ShootOnce(seed % 2 ? radial : fresh);
-        EXPECT_EQ(v.x, speed * std::sin(th) * std::cos(ph)) << seed;
-        EXPECT_EQ(v.y, speed * std::cos(th)) << seed;
-        EXPECT_EQ(v.z, speed * std::sin(th) * std::sin(ph)) << seed;
+        SCOPED_TRACE(seed);
+        ExpectVector(v, speed * std::sin(th) * std::cos(ph), speed * std::cos(th), speed * std::sin(th) * std::sin(ph));
         EXPECT_EQ(std::rand(), next) << "exactly three draws per shot";
 
         single.SetSpeedRange(speeds[seed % 4][0], speeds[seed % 4][1]);
