@@ -1,8 +1,8 @@
 #pragma once
-// Helpers shared by the emission tests: reproducible rand() sequences and
-// counting how many numbers an operation drew.
 #include "ZrCounter.h"
 #include "ZrPlacer.h"
+#include "VexaArray.h"
+#include "VexaPoint2D.h"
 #include "ZrShooter.h"
 
 #include <gmock/gmock.h>
@@ -16,7 +16,6 @@
 
 namespace emission_test {
 
-// The first n numbers rand() yields after srand(seed).
 inline std::vector<int> Draws(unsigned seed, int n)
 {
     std::srand(seed);
@@ -41,6 +40,14 @@ inline int CountDraws(unsigned seed, const std::function<void()>& action, int li
     return -1;
 }
 
+inline VEXA::VexaArray<VEXA::VexaPoint2D> Ring(const std::vector<std::pair<double, double>>& points)
+{
+    VEXA::VexaArray<VEXA::VexaPoint2D> ring;
+    for (const auto& p : points)
+        ring.Add(VEXA::VexaPoint2D(p.first, p.second));
+    return ring;
+}
+
 inline void ExpectVector(const ZRC::ZrVector3d& v, double x, double y, double z, double tolerance = 0.0)
 {
     EXPECT_NEAR(v.x, x, tolerance);
@@ -48,7 +55,6 @@ inline void ExpectVector(const ZRC::ZrVector3d& v, double x, double y, double z,
     EXPECT_NEAR(v.z, z, tolerance);
 }
 
-// The document a part writes.
 template <class T>
 std::string Xml(T& part)
 {
@@ -85,15 +91,16 @@ public:
 // Each source (type codes 1, 2, ...) is read back by the blank of its own type
 // only, the others refuse it unchanged, and its clone writes the same document;
 // an object merely claiming the type code is not cloned.
-template <class Base, class Mock>
-void CheckFamily(const std::vector<Base*>& sources, const std::vector<std::unique_ptr<Base>>& blanks)
+template <class Base, class Mock, class... Blank>
+void CheckFamily(const std::vector<Base*>& sources)
 {
+    std::unique_ptr<Base> blanks[] = {std::unique_ptr<Base>(new Blank)...};
     for (size_t i = 0; i < sources.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(sources[i]->GetType(), static_cast<int>(i + 1));
         const std::string text = Xml(*sources[i]);
         VEXA::VexaString xml(text.c_str());
-        for (size_t j = 0; j < blanks.size(); ++j) {
+        for (size_t j = 0; j < sizeof...(Blank); ++j) {
             const std::string before = Xml(*blanks[j]);
             EXPECT_EQ(blanks[j]->FromXML(xml), i == j ? 1 : 0) << j;
             EXPECT_EQ(Xml(*blanks[j]), i == j ? text : before) << "a refused document changes nothing";
