@@ -1,20 +1,14 @@
 #include "ContainerPacker.h"
+#include "EffectLoader.h"
 
 #include <ZrCacheFile.h>
 
-#include <sys/stat.h>
 #include <zip.h>
 
 namespace nbparticle {
 namespace {
 
 const char* const kAccess = "5KPOV";
-
-bool IsFile(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 bool Failed(zip_t* z, const std::string& path, const char* reason, std::string& what, std::string& why)
 {
@@ -45,7 +39,7 @@ bool ContainerPacker::Pack(const std::string& archive, const std::vector<std::st
             const size_t slash = item.find_last_of('/');
             name = slash == std::string::npos ? item : item.substr(slash + 1);
         }
-        if (name.empty() || !IsFile(path))
+        if (name.empty() || !EffectLoader::IsFile(path))
             return Failed(z, path, "no such file", what, why);
         zip_source_t* src = zip_source_file(z, path.c_str(), 0, -1);
         const zip_int64_t idx = src ? zip_file_add(z, name.c_str(), src, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) : -1;
@@ -66,7 +60,7 @@ bool ContainerPacker::Pack(const std::string& archive, const std::vector<std::st
 bool ContainerPacker::List(const std::string& archive, std::vector<std::string>& names)
 {
     ZRC::ZrCacheFile cache;
-    if (!IsFile(archive) || cache.Open(VEXA::VexaString(archive.c_str()), VEXA::VexaString(kAccess)) != 0)
+    if (!EffectLoader::IsFile(archive) || cache.Open(VEXA::VexaString(archive.c_str()), VEXA::VexaString(kAccess)) != 0)
         return false;
     for (int i = 0; i < cache.GetEntryCount(); ++i)
         names.emplace_back(static_cast<const char*>(cache.GetEntryName(i)));

@@ -13,11 +13,6 @@
 namespace nbparticle {
 namespace {
 
-bool IsFile(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 std::string Folder(const std::string& path)
 {
@@ -25,13 +20,19 @@ std::string Folder(const std::string& path)
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-bool HoldsContainer(const std::string& folder) { return IsFile(folder + "/particle/particle.sc"); }
+bool HoldsContainer(const std::string& folder) { return EffectLoader::IsFile(folder + "/particle/particle.sc"); }
 
 } // namespace
 
 EffectLoader::EffectLoader(const std::string& resources)
     : m_resources(resources.empty() ? DefaultResources() : resources)
 {
+}
+
+bool EffectLoader::IsFile(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 std::string EffectLoader::DefaultResources()

@@ -25,6 +25,8 @@ public:
     // how many.
     int ReportMissingImages(const std::string& effect, ZRC::ZrParticleEffect& loaded, TextureLibrary& textures) const;
 
+    // Whether a regular file is at path.
+    static bool IsFile(const std::string& path);
     // The folder of an effect file; "" for an effect named in the container.
     static std::string BaseDir(const std::string& effect);
     // The data folder the tool uses when given no resource folder.

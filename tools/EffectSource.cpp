@@ -1,6 +1,7 @@
 #include "EffectSource.h"
 
 #include "EffectChecker.h"
+#include "EffectLoader.h"
 
 #include <NbParticleSystem600/NbParticleSystem600.h>
 
@@ -12,13 +13,10 @@ using namespace ZRC;
 
 namespace {
 
+using nbparticle::EffectLoader;
+
 const char* const kAccess = "5KPOV";
 
-bool IsFile(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 // The library reads a name as a file only when it exists and ends in ".par".
 bool IsParFile(const std::string& name)
@@ -68,7 +66,7 @@ bool EffectSource::Read(const std::string& name, std::string& text, std::string&
     }
     const std::string container = static_cast<const char*>(ZrParticleResource::GetContainerPath());
     ZrCacheFile cache;
-    if (!IsFile(container)) {
+    if (!EffectLoader::IsFile(container)) {
         reason = "no such file, and no container at " + container;
         return false;
     }
@@ -97,7 +95,7 @@ bool EffectSource::Read(const std::string& name, std::string& text, std::string&
 
 bool EffectSource::PathResolves(const std::string& path, const std::string& folder)
 {
-    if (IsFile(path) || (!folder.empty() && path[0] != '/' && IsFile(folder + "/" + path)))
+    if (EffectLoader::IsFile(path) || (!folder.empty() && path[0] != '/' && EffectLoader::IsFile(folder + "/" + path)))
         return true;
     ZrCacheFile cache;
     ZrByteArray packed;

@@ -1,20 +1,14 @@
 #include "TextureLibrary.h"
+#include "EffectLoader.h"
 
 #include <ZrParticleResource.h>
 
 #include <fstream>
 #include <iterator>
-#include <sys/stat.h>
 #include <vector>
 
 namespace nbparticle {
 namespace {
-
-bool IsFile(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 std::unique_ptr<SpriteTexture> ReadFile(const std::string& path)
 {
@@ -37,7 +31,7 @@ std::string TextureLibrary::Beside(const std::string& path, const std::string& b
     if (path.empty() || baseDir.empty() || path[0] == '/')
         return "";
     const std::string beside = baseDir + "/" + path;
-    return IsFile(beside) ? beside : "";
+    return EffectLoader::IsFile(beside) ? beside : "";
 }
 
 const SpriteTexture* TextureLibrary::Find(const std::string& path, const std::string& baseDir)
@@ -52,7 +46,7 @@ const SpriteTexture* TextureLibrary::Find(const std::string& path, const std::st
     const std::string beside = Beside(path, baseDir);
     if (!beside.empty()) {
         tex = ReadFile(beside);
-    } else if (IsFile(path)) {
+    } else if (EffectLoader::IsFile(path)) {
         tex = ReadFile(path);
     } else {
         ZRC::ZrByteArray bytes;

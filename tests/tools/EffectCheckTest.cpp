@@ -3,29 +3,16 @@
 #include <NbParticleSystem600/NbParticleSystem600.h>
 
 #include "NbTestSupport.h"
+#include "ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <sys/wait.h>
 
 using namespace ZRC;
+using tooltest::Shell;
 
 namespace {
-
-// Exit status and stdout (stderr too when asked) of a command.
-std::pair<int, std::string> Shell(const std::string& cmd)
-{
-    std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    char buf[4096];
-    for (size_t n; p && (n = fread(buf, 1, sizeof buf, p)) > 0;)
-        out.append(buf, n);
-    const int status = p ? pclose(p) : -1;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
 
 std::string Check(const std::string& files)
 {

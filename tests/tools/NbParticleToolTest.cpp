@@ -1,48 +1,15 @@
 // End-to-end tests of the nbparticle command-line tool.
+#include "ToolTestSupport.h"
+
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
+
+using namespace tooltest;
 
 namespace {
-
-struct Result {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-Result RunTool(const std::string& args)
-{
-    // One file per test: ctest runs the tests of this file in parallel.
-    const std::string errFile = std::string(NBPS_BINARY_DIR) + "/tool-test-stderr-" +
-                                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
-    const std::string cmd = std::string(NBPARTICLE_EXE) + " " + args + " 2>" + errFile;
-    Result r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p)
-        return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        r.out.append(buf, n);
-    const int status = pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = Slurp(errFile);
-    return r;
-}
 
 std::string Effects() { return std::string(NBPS_SOURCE_DIR) + "/effects"; }
 std::string Resources() { return std::string(NBPS_BINARY_DIR) + "/effects"; }

@@ -1,33 +1,25 @@
 // End-to-end: where the tool finds an effect's images, and what it says when
 // an effect cannot be drawn.
+#include "ToolTestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
+
+using namespace tooltest;
 
 namespace {
 
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 std::string Tmp(const std::string& name) { return std::string(NBPS_BINARY_DIR) + "/tool-preview-" + name; }
 
-// Runs the tool in folder `cwd`; returns its exit status and sets err to its stderr.
-int RunIn(const std::string& cwd, const std::string& args, std::string& err)
+// Runs the tool from the root folder; returns its exit status and sets err to its stderr.
+int RunIn(const std::string& args, std::string& err)
 {
-    const std::string errFile = Tmp("stderr-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    const int status = std::system(("cd " + cwd + " && " + NBPARTICLE_EXE + " " + args + " >/dev/null 2>" + errFile).c_str());
-    err = Slurp(errFile);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const Result r = RunTool(args + " >/dev/null", "/");
+    err = r.err;
+    return r.code;
 }
 
 // A copy of the bundled fire with one text replaced, written to name.
@@ -43,15 +35,15 @@ TEST(ToolPreview, AnEffectFileFindsItsImagesFromAnyFolder)
 {
     std::string err;
     const std::string byFile = Tmp("by-file.gif"), byName = Tmp("by-name.gif");
-    ASSERT_EQ(RunIn("/", std::string("render ") + NBPS_SOURCE_DIR + "/effects/fire.par --frames 8 --size 80x60 -o " +
+    ASSERT_EQ(RunIn(std::string("render ") + NBPS_SOURCE_DIR + "/effects/fire.par --frames 8 --size 80x60 -o " +
                            byFile, err), 0) << err;
     EXPECT_EQ(err, "");
-    ASSERT_EQ(RunIn("/", "render fire --frames 8 --size 80x60 -o " + byName + " --resources " + NBPS_BINARY_DIR +
+    ASSERT_EQ(RunIn("render fire --frames 8 --size 80x60 -o " + byName + " --resources " + NBPS_BINARY_DIR +
                            "/effects", err), 0) << err;
     EXPECT_EQ(Slurp(byFile), Slurp(byName));
 
     const std::string webp = Tmp("fire.webp");
-    ASSERT_EQ(RunIn("/", "render fire --frames 3 --size 80x60 -o " + webp, err), 0) << err;
+    ASSERT_EQ(RunIn("render fire --frames 3 --size 80x60 -o " + webp, err), 0) << err;
     const std::string bytes = Slurp(webp);
     EXPECT_EQ(bytes.substr(0, 4) + bytes.substr(8, 4), "RIFFWEBP");
     EXPECT_NE(bytes.find("ANMF"), std::string::npos);
@@ -63,7 +55,7 @@ TEST(ToolPreview, ImagesNotFoundAreNamedOnStderr)
     for (const char* command : {"render", "info", "simulate"}) {
         std::string err;
         const std::string extra = std::string(command) == "render" ? " --frames 4 -o " + Tmp("missing.gif") : "";
-        EXPECT_EQ(RunIn("/", std::string(command) + " " + par + extra + " --resources /nonexistent", err), 0) << err;
+        EXPECT_EQ(RunIn(std::string(command) + " " + par + extra + " --resources /nonexistent", err), 0) << err;
         EXPECT_NE(err.find("texture \"no-such-texture.png\" of system 0 not found"), std::string::npos) << err;
     }
 }
@@ -72,7 +64,7 @@ TEST(ToolPreview, AnEffectWithNothingToDrawFails)
 {
     const std::string par = FireWith("invisible.par", "<AlphaRange(Start|End)>[0-9.]*<", "<AlphaRange$1>0<");
     std::string err;
-    EXPECT_EQ(RunIn("/", "render " + par + " --frames 10 -o " + Tmp("invisible.gif"), err), 1);
+    EXPECT_EQ(RunIn("render " + par + " --frames 10 -o " + Tmp("invisible.gif"), err), 1);
     EXPECT_NE(err.find("nothing to draw"), std::string::npos) << err;
 }
 
