@@ -29,12 +29,6 @@ EffectLoader::EffectLoader(const std::string& resources)
 {
 }
 
-bool EffectLoader::IsFile(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 std::string EffectLoader::DefaultResources()
 {
     char exe[PATH_MAX];

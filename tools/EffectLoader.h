@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 
 namespace ZRC {
 class ZrParticleEffect;
@@ -26,7 +27,11 @@ public:
     int ReportMissingImages(const std::string& effect, ZRC::ZrParticleEffect& loaded, TextureLibrary& textures) const;
 
     // Whether a regular file is at path.
-    static bool IsFile(const std::string& path);
+    static bool IsFile(const std::string& path)
+    {
+        struct stat st;
+        return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
     // The folder of an effect file; "" for an effect named in the container.
     static std::string BaseDir(const std::string& effect);
     // The data folder the tool uses when given no resource folder.
