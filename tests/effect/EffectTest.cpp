@@ -116,6 +116,7 @@ TEST_F(EffectDocument, FilesAndContainerEntriesAndTypeWords)
                  // A type after the systems is read, but the systems before it are not.
                  {"e.par", "<QuenmarParticleEffect>" + SystemDoc(1) + "<EffectType>SnowEffect</EffectType></QuenmarParticleEffect>", 1, 6, ""},
                  {"f.par", "<Other><EffectType>FireEffect</EffectType></Other>", 0, 2, ""},
+                 {"g.par", "<QuenmarParticleEffect><EffectType>FireEffect</EffectType>", 0, 2, ""},
                  // Another extension is not read from disk: its name is a container entry.
                  {"h.xml", EffectDoc("FireEffect", {1}), 0, 2, ""}};
     for (const auto& c : cases) {

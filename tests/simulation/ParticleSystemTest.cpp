@@ -247,6 +247,7 @@ TEST(ParticleSystem, ColourImagesReachTemplateAndParticles)
     ZrParticleSystem read;
     ASSERT_EQ(Read(read, kEmitter + "<ColorImagePath>ramps/fire.png</ColorImagePath>"), 1);
     ASSERT_NE(read.GetColorImage(), nullptr);
+    EXPECT_EQ(read.GetColorImagePath().Compare("ramps/fire.png"), 0);
     EXPECT_EQ(read.GetColorImage()->m_pData[1], 9);
     EXPECT_EQ(Template(read)->GetColorImageData(), read.GetColorImage());
 
