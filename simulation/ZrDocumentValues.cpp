@@ -25,7 +25,11 @@ double ZrDocumentValues::ParseNumber(const char* text, double limit)
 {
     if (text == nullptr)
         return 0.0;
-    const double value = std::atof(text);
+    return Bounded(std::atof(text), limit);
+}
+
+double ZrDocumentValues::Bounded(double value, double limit)
+{
     return std::isfinite(value) && std::fabs(value) <= limit ? value : 0.0;
 }
 

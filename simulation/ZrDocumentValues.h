@@ -30,6 +30,9 @@ public:
     // The value of a number text by the rule above (limit: largest magnitude
     // accepted).
     static double ParseNumber(const char* text, double limit = kMaxMagnitude);
+    // A value by the same rule: itself when finite and of magnitude at most
+    // limit, else 0. The setters that take such values from callers use it too.
+    static double Bounded(double value, double limit = kMaxMagnitude);
     // The leading whole number of a text (atoi), except that a number beyond the
     // range of int saturates at INT_MAX or INT_MIN instead of overflowing: an
     // author who writes a huge count means "as many as possible", and the pool

@@ -23,15 +23,15 @@ const double kMaxRangeEnd = 1e36;
 // A range end as set: 0 when not finite or beyond kMaxRangeEnd.
 float RangeEnd(float value)
 {
-    return std::isfinite(value) && std::fabs(static_cast<double>(value)) <= kMaxRangeEnd ? value : 0.0f;
+    return static_cast<float>(ZrDocumentValues::Bounded(value, kMaxRangeEnd));
 }
 
 // A colour as set: each component that is not finite or beyond the document
 // magnitude limit becomes 0, so that interpolating between two colours stays finite.
 ZrVector4d ColorEnd(const ZrVector4d& color)
 {
-    auto fit = [](double v) { return std::isfinite(v) && std::fabs(v) <= ZrDocumentValues::kMaxMagnitude ? v : 0.0; };
-    return ZrVector4d(fit(color.x), fit(color.y), fit(color.z), fit(color.w));
+    return ZrVector4d(ZrDocumentValues::Bounded(color.x), ZrDocumentValues::Bounded(color.y),
+                      ZrDocumentValues::Bounded(color.z), ZrDocumentValues::Bounded(color.w));
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -117,13 +116,14 @@ std::string NumberProblem(const std::string& raw, ZrDocumentLayout::Value kind, 
         if (*end != '\0')
             return Quote(raw) + " is not a whole number (it reads as 0)";
         if (errno == ERANGE || v > INT_MAX || v < INT_MIN)
-            return Quote(raw) + " is out of the range of a whole number (it reads as 0)";
+            return Quote(raw) + " is out of the range of a whole number (it reads as the nearest one in range)";
         return "";
     }
     value = std::strtod(text.c_str(), &end);
     if (*end != '\0')
         return Quote(raw) + " is not a number (it reads as 0)";
-    if (!std::isfinite(value) || (kind == ZrDocumentLayout::Float && std::fabs(value) > FLT_MAX))
+    // The readers' own rule, for float and double fields alike.
+    if (ZRC::ZrDocumentValues::Bounded(value) != value)
         return Quote(raw) + " is out of range (it reads as 0)";
     return "";
 }

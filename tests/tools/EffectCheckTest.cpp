@@ -68,6 +68,7 @@ TEST(EffectCheck, ReportsEachFaultOnceAtItsPlace)
         {"<EmitterType>CommonEmitter</EmitterType>", "", "4:3: error: 'Emitter' has no 'EmitterType'"},
         {">10<", ">ten<", "6:54: error: 'NumPerSecond': 'ten' is not a whole number"},
         {"<Radius>1<", "<Radius>1e39<", "7:50: error: 'Radius': '1e39' is out of range"},
+        {"<AccelSize>1<", "<AccelDirection:X>1e300</AccelDirection:X><AccelSize>1<", "11:66: error: 'AccelDirection:X': '1e300' is out of range"},
         {">10<", ">3000000000<", "6:54: error: 'NumPerSecond': '3000000000' is out of the range of a whole number"},
         {"<Radius>1<", "<Position:Z>1</Position:Z><Radius>1<", "7:50: error: 'Position:Z' is not read inside 'Placer' (RegionPlacer): it belongs in 'Position'"},
         {"<AccelSize>1<", "<AccelSize>nan<", "11:66: error: 'AccelSize': 'nan' is not a number"},
