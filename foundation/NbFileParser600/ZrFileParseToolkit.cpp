@@ -35,10 +35,12 @@ bool HasKnownSignature(const unsigned char* data, size_t size)
            StartsWith(data, size, "#?RADIANCE\n", 11) || StartsWith(data, size, "#?RGBE\n", 7);
 }
 
-// True when every chunk of a PNG file fits in the bytes that follow its
-// header. The decoder grows its buffer to a chunk's declared length before it
-// reads the data, so a few bytes that declare a gigabyte would otherwise cost
-// a gigabyte-sized allocation before the read fails.
+// True when the chunks of a PNG file run whole up to "IEND". The decoder grows
+// its buffer to a chunk's declared length before it reads the data, so a few
+// bytes that declare a gigabyte would otherwise cost a gigabyte-sized
+// allocation before the read fails. A trailing header cut short of its CRC
+// counts too: the decoder acts on any length it can read, and a file that
+// ends before "IEND" fails to decode anyway.
 bool PngChunksFit(const unsigned char* data, size_t size)
 {
     size_t at = 8;
@@ -51,6 +53,91 @@ bool PngChunksFit(const unsigned char* data, size_t size)
         if (std::memcmp(data + at + 4, "IEND", 4) == 0)
             return true;
         at += 12 + static_cast<size_t>(length);
+    }
+    return false;
+}
+
+// The most pixels one byte of a file can stand for in the format these bytes
+// open with: its best compression, rounded up. The decoder fills whatever a
+// short file leaves out with zeros, so without this bound a header of a few
+// bytes would make a full-size image of nothing.
+unsigned long long PixelsPerByte(const unsigned char* data, size_t size)
+{
+    if (StartsWith(data, size, "\x89PNG\r\n\x1a\n", 8))
+        return 16384;   // deflate of 1-bit rows
+    if (StartsWith(data, size, "GIF8", 4))
+        return 4096;    // LZW strings of up to 4096 pixels
+    if (StartsWith(data, size, "\xFF\xD8", 2))
+        return 1024;    // progressive scans: at least a bit per block and component
+    if (StartsWith(data, size, "P5", 2) || StartsWith(data, size, "P6", 2))
+        return 1;
+    if (StartsWith(data, size, "BM", 2))
+        return 8;       // 1-bit rows; compressed bitmaps are not decoded
+    if (StartsWith(data, size, "#?", 2))
+        return 32;      // runs of 127 in each of four planes
+    return 64;          // run-length packets of 128 (Targa, Photoshop)
+}
+
+// Bytes of a Radiance file read as the decoder reads them: a byte past the
+// end reads as zero and leaves the position where it is.
+struct RadianceCursor {
+    const unsigned char* data;
+    size_t size;
+    size_t at;
+    bool AtEnd() const { return at >= size; }
+    unsigned char Next() { return at < size ? data[at++] : 0; }
+    bool Has(unsigned long long count) const { return at <= size && count <= size - at; }
+    void Line()
+    {
+        char c = static_cast<char>(Next());
+        for (int length = 0; !AtEnd() && c != '\n'; c = static_cast<char>(Next())) {
+            if (++length == 1023) {
+                while (!AtEnd() && Next() != '\n') {
+                }
+                break;
+            }
+        }
+    }
+};
+
+// True when the pixel data of a Radiance file of the given size is whole and
+// every run makes progress. The decoder loops for ever on a run of length zero
+// (which is also what it reads past the end of a cut file), so such a file
+// must not reach it.
+bool RadianceRunsEnd(const unsigned char* data, size_t size, int width, int height)
+{
+    RadianceCursor in{data, size, 0};
+    in.Line();
+    for (bool header = true; header && !in.AtEnd();) {
+        const size_t start = in.at;
+        in.Line();
+        header = in.at - start > 1;
+    }
+    in.Line();   // the resolution
+    const unsigned long long flat = 4ull * static_cast<unsigned long long>(width) * static_cast<unsigned long long>(height);
+    if (width < 8 || width >= 32768)
+        return in.Has(flat);
+    for (int row = 0; row < height; ++row) {
+        if (!in.Has(4))
+            return false;
+        const unsigned char c1 = in.Next(), c2 = in.Next(), high = in.Next();
+        if (c1 != 2 || c2 != 2 || (high & 0x80) != 0)
+            return in.Has(flat - 3);   // not run-length encoded: the whole image follows flat
+        if (((high << 8) | in.Next()) != width)
+            return false;
+        for (int plane = 0; plane < 4; ++plane) {
+            for (int x = 0; x < width;) {
+                if (!in.Has(1))
+                    return false;
+                int count = in.Next();
+                const bool run = count > 128;
+                count -= run ? 128 : 0;
+                if (count == 0 || count > width - x || !in.Has(run ? 1u : static_cast<unsigned>(count)))
+                    return false;
+                in.at += run ? 1u : static_cast<unsigned>(count);
+                x += count;
+            }
+        }
     }
     return true;
 }
@@ -88,7 +175,12 @@ ZrImageData* Decode(int fileType, const unsigned char* data, size_t size, bool f
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || channels < 1 || channels > 4)
         return nullptr;
     const int wanted = channels == 2 ? 4 : channels;
-    if (static_cast<unsigned long long>(width) * static_cast<unsigned long long>(height) * 4ull > kMaxPixelBytes)
+    const unsigned long long area = static_cast<unsigned long long>(width) * static_cast<unsigned long long>(height);
+    // Radiance pixels pass through four floats each before they are bytes.
+    const bool radiance = StartsWith(data, size, "#?", 2);
+    if (area * (radiance ? 16ull : 4ull) > kMaxPixelBytes || area > PixelsPerByte(data, size) * size)
+        return nullptr;
+    if (radiance && !RadianceRunsEnd(data, size, width, height))
         return nullptr;
 
     int w = 0;

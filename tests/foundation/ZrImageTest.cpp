@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,15 @@ Bytes Encode(int type, int w, int h, int comp, const Bytes& pixels)
     case ZrFileType::FT_BMP: stbi_write_bmp_to_func(nbtest::AppendBytes, &out, w, h, comp, pixels.data()); break;
     default: stbi_write_tga_to_func(nbtest::AppendBytes, &out, w, h, comp, pixels.data()); break;
     }
+    return Bytes(out.begin(), out.end());
+}
+
+// A Radiance file of w x h grey pixels: run-length rows from a width of 8, flat below.
+Bytes Radiance(int w, int h)
+{
+    std::string out;
+    std::vector<float> pixels(static_cast<size_t>(w * h), 0.5f);
+    stbi_write_hdr_to_func(nbtest::AppendBytes, &out, w, h, 1, pixels.data());
     return Bytes(out.begin(), out.end());
 }
 
@@ -129,15 +139,26 @@ TEST(ZrFileParseToolkitTest, FormatsDecodeToBgrOrBgraAndBadFilesAreRefused)
     claim[19] = claim[23] = 0;
     const Bytes text(20, 'n');
     const Bytes bmp = Encode(ZrFileType::FT_BMP, 2, 2, 3, Bytes(12, 9));
+    // Radiance rows of runs of length zero, and cut before a row (the decoder would never return).
+    const std::string pnmText = "P5 9 9 255\n" + std::string(81, '\0');   // one byte a pixel at the least
+    const Bytes runs = Radiance(8, 2), pnm(pnmText.begin(), pnmText.end());
+    Bytes stalled = runs, cut(runs.begin(), runs.end() - 8), truncatedPng = png, shortPnm(pnm.begin(), pnm.begin() + 80);
+    std::fill(stalled.end() - 8, stalled.end(), 0);
+    // A last chunk header that declares 1.6 GB without the bytes to back it.
+    truncatedPng.resize(truncatedPng.size() - 12);
+    truncatedPng.insert(truncatedPng.end(), {0x62, 0, 0, 0x88, 'I', 'D', 'A', 'T', 'N', 'D'});
     const std::pair<int, Bytes> bad[] = {{ZrFileType::FT_PNG, Bytes(png.begin(), png.begin() + 30)}, {ZrFileType::FT_PNG, damaged},
                {ZrFileType::FT_PNG, claim}, {ZrFileType::FT_PNG, Encode(ZrFileType::FT_PNG, 16385, 1, 1, Bytes(16385, 7))},
-               {ZrFileType::FT_UNKNOWN, png}, {ZrFileType::FT_HDR + 1, png},
-               {ZrFileType::FT_BMP, text}, {ZrFileType::FT_JPG, text}};
+               {ZrFileType::FT_UNKNOWN, png}, {ZrFileType::FT_HDR + 1, png}, {ZrFileType::FT_PNG, truncatedPng},
+               {ZrFileType::FT_BMP, text}, {ZrFileType::FT_JPG, text}, {ZrFileType::FT_HDR, stalled}, {ZrFileType::FT_HDR, cut},
+               {ZrFileType::FT_PNM, shortPnm}, {ZrFileType::FT_HDR, Radiance(4097, 4096)}};
     for (size_t i = 0; i < sizeof(bad) / sizeof(*bad); ++i)
         EXPECT_EQ(DecodeOne(bad[i].first, bad[i].second), nullptr) << i;
     // Decoded by content, whatever the extension names; the side limit is inclusive.
     EXPECT_NE(DecodeOne(ZrFileType::FT_JPG, png), nullptr);
     EXPECT_NE(DecodeOne(ZrFileType::FT_PNG, bmp), nullptr);
+    for (const Bytes& file : {runs, Radiance(5, 3), Radiance(1, 1), pnm})
+        EXPECT_NE(DecodeOne(ZrFileType::FT_HDR, file), nullptr) << file.size();
     EXPECT_NE(DecodeOne(ZrFileType::FT_PNG, Encode(ZrFileType::FT_PNG, 16384, 1, 1, Bytes(16384, 7))), nullptr);
 }
 
