@@ -1,5 +1,5 @@
-// Influences applied to a pool of one million live particles, against a plain
-// pass that reads and writes every velocity of the same pool.
+// Influences applied to pools of ten thousand to one million live particles,
+// against a plain pass that reads and writes every velocity of the same pool.
 #include <NbParticleSystem600/NbParticleSystem600.h>
 
 #include <benchmark/benchmark.h>
@@ -10,26 +10,29 @@ using namespace ZRC;
 
 namespace {
 
-constexpr int kParticles = 1000000;
-
-ZrParticleSystem& Pool()
+// One pool of the requested size; only the latest size is kept.
+ZrParticleSystem& Pool(const benchmark::State& state)
 {
-    static std::unique_ptr<ZrParticleSystem> system = [] {
-        std::unique_ptr<ZrParticleSystem> s(new ZrParticleSystem);
+    static std::unique_ptr<ZrParticleSystem> system;
+    static int built = -1;
+    const int count = static_cast<int>(state.range(0));
+    if (built != count) {
+        system.reset();
+        system.reset(new ZrParticleSystem);
         ZrParticle templ;
-        for (int i = 0; i < kParticles; ++i) {
-            ZrParticle* p = s->CreateParticle(&templ);
+        for (int i = 0; i < count; ++i) {
+            ZrParticle* p = system->CreateParticle(&templ);
             if (p != nullptr)
                 p->SetVelocity(ZrVector3d(0.001 * (i % 100), 0.5, -0.25));
         }
-        return s;
-    }();
+        built = count;
+    }
     return *system;
 }
 
 void BM_PlainVelocityPass(benchmark::State& state)
 {
-    ZrParticleSystem& system = Pool();
+    ZrParticleSystem& system = Pool(state);
     const ZrVector3d delta(1e-9, 0.0, 0.0);
     for (auto _ : state) {
         const int n = system.GetParticleNum();
@@ -42,11 +45,11 @@ void BM_PlainVelocityPass(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * system.GetParticleNum());
 }
-BENCHMARK(BM_PlainVelocityPass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainVelocityPass)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 void BM_AccelInfluence(benchmark::State& state)
 {
-    ZrParticleSystem& system = Pool();
+    ZrParticleSystem& system = Pool(state);
     ZrAccelInfluence accel;
     accel.SetAccelDirection(ZrVector3d(0, -1, 0));
     accel.SetAccelSize(9.8f);
@@ -56,11 +59,11 @@ void BM_AccelInfluence(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * system.GetParticleNum());
 }
-BENCHMARK(BM_AccelInfluence)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AccelInfluence)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 void BM_WindInfluence(benchmark::State& state)
 {
-    ZrParticleSystem& system = Pool();
+    ZrParticleSystem& system = Pool(state);
     ZrWindInfluence wind;
     wind.SetWindVelocity(ZrVector3d(2, 0, 1));
     for (auto _ : state) {
@@ -69,11 +72,11 @@ void BM_WindInfluence(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * system.GetParticleNum());
 }
-BENCHMARK(BM_WindInfluence)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindInfluence)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 void BM_RandomWind(benchmark::State& state)
 {
-    ZrParticleSystem& system = Pool();
+    ZrParticleSystem& system = Pool(state);
     ZrRandomWind gusts;
     gusts.SetSpeedRange(0.5f, 3.0f);
     for (auto _ : state) {
@@ -82,6 +85,6 @@ void BM_RandomWind(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * system.GetParticleNum());
 }
-BENCHMARK(BM_RandomWind)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RandomWind)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -54,37 +54,36 @@ public:
 #if defined(__SSE2__) || defined(_M_X64)
     // Two live particles dragged over dt at once, one per SIMD lane: each lane
     // performs exactly the operations of Acceleration, then the time step and
-    // the addition to the velocity. Returns false, changing nothing, when the
-    // step is not stable for either particle.
-    bool DragPair(ZrParticle& a, ZrParticle& b, const ZrVector3d& wind, double dt) const
+    // the addition to the velocity; a lane whose step is not stable takes the
+    // wind instead. (-r) x area is written r x (-area): the same product.
+    void DragPair(ZrParticle& a, ZrParticle& b, const ZrVector3d& wind, double dt) const
     {
         const ZrVector3d va = a.GetVelocity();
         const ZrVector3d vb = b.GetVelocity();
         const __m128d vx = _mm_set_pd(vb.x, va.x);
         const __m128d vy = _mm_set_pd(vb.y, va.y);
         const __m128d vz = _mm_set_pd(vb.z, va.z);
-        const __m128d rx = _mm_sub_pd(vx, _mm_set1_pd(wind.x));
-        const __m128d ry = _mm_sub_pd(vy, _mm_set1_pd(wind.y));
-        const __m128d rz = _mm_sub_pd(vz, _mm_set1_pd(wind.z));
+        const __m128d wx = _mm_set1_pd(wind.x), wy = _mm_set1_pd(wind.y), wz = _mm_set1_pd(wind.z);
+        const __m128d rx = _mm_sub_pd(vx, wx);
+        const __m128d ry = _mm_sub_pd(vy, wy);
+        const __m128d rz = _mm_sub_pd(vz, wz);
         const __m128d squares = _mm_add_pd(_mm_add_pd(_mm_mul_pd(rx, rx), _mm_mul_pd(ry, ry)), _mm_mul_pd(rz, rz));
         const __m128d factor = _mm_add_pd(_mm_mul_pd(_mm_sqrt_pd(squares), _mm_set1_pd(m_quadratic)), _mm_set1_pd(m_linear));
         const __m128d inverseMass = _mm_set_pd(b.GetInvMass(), a.GetInvMass());
-        const __m128d area = _mm_set1_pd(m_area);
-        const __m128d sign = _mm_set1_pd(-0.0);
         const __m128d step = _mm_set1_pd(dt);
-        const __m128d k = _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(area, factor), inverseMass), step);
-        if (_mm_movemask_pd(_mm_and_pd(_mm_cmpge_pd(k, _mm_setzero_pd()), _mm_cmple_pd(k, _mm_set1_pd(2.0)))) != 3)
-            return false;
-        auto change = [&](__m128d r) {
-            return _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(_mm_mul_pd(_mm_xor_pd(r, sign), area), factor), inverseMass), step);
+        const __m128d k = _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(_mm_set1_pd(m_area), factor), inverseMass), step);
+        const __m128d stable = _mm_and_pd(_mm_cmpge_pd(k, _mm_setzero_pd()), _mm_cmple_pd(k, _mm_set1_pd(2.0)));
+        const __m128d negativeArea = _mm_set1_pd(-m_area);
+        auto next = [&](__m128d v, __m128d r, __m128d w) {
+            const __m128d change = _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(_mm_mul_pd(r, negativeArea), factor), inverseMass), step);
+            return _mm_or_pd(_mm_and_pd(stable, _mm_add_pd(v, change)), _mm_andnot_pd(stable, w));
         };
-        const __m128d nx = _mm_add_pd(vx, change(rx));
-        const __m128d ny = _mm_add_pd(vy, change(ry));
-        const __m128d nz = _mm_add_pd(vz, change(rz));
+        const __m128d nx = next(vx, rx, wx);
+        const __m128d ny = next(vy, ry, wy);
+        const __m128d nz = next(vz, rz, wz);
         a.SetVelocity(ZrVector3d(_mm_cvtsd_f64(nx), _mm_cvtsd_f64(ny), _mm_cvtsd_f64(nz)));
         b.SetVelocity(ZrVector3d(_mm_cvtsd_f64(_mm_unpackhi_pd(nx, nx)), _mm_cvtsd_f64(_mm_unpackhi_pd(ny, ny)),
                                  _mm_cvtsd_f64(_mm_unpackhi_pd(nz, nz))));
-        return true;
     }
 #endif
 

@@ -21,6 +21,21 @@ ZrWindInfluence::~ZrWindInfluence() = default;
 
 int ZrWindInfluence::GetType() const { return 2; }
 
+namespace {
+
+// One live particle dragged over dt: the stable step, or the wind itself.
+void DragOne(const ZrDragLaw& drag, ZrParticle& p, const ZrVector3d& wind, double dt)
+{
+    double perSecond = 0.0;
+    const ZrVector3d accel = drag.Acceleration(p, wind, perSecond);
+    if (ZrDragLaw::Stable(perSecond * dt))
+        p.AddVelocity(accel * dt);
+    else
+        p.SetVelocity(wind);
+}
+
+} // namespace
+
 void ZrWindInfluence::Apply(ZrParticleSystem* system, double dt)
 {
     if (system == nullptr || system->GetParticleNum() <= 0 || !m_bEnabled)
@@ -31,23 +46,38 @@ void ZrWindInfluence::Apply(ZrParticleSystem* system, double dt)
     const int n = system->GetParticleNum();
     const ZrDragLaw drag(m_fViscosity, m_fDensity, particles[0].GetRadius());
     const ZrVector3d wind = m_windVelocity;
+    // Live particles are dragged two at a time where the hardware allows;
+    // each particle's result is the same either way.
+#if defined(__SSE2__) || defined(_M_X64)
+    ZrParticle* waiting = nullptr;
+#endif
     for (int i = 0; i < n; ++i) {
+#if defined(__GNUC__)
+        // Out of cache the drag is slow enough per particle that the hardware
+        // does not run far enough ahead; ask for the flags and velocity of a
+        // particle further on (a hint: it never faults).
+        const char* ahead = reinterpret_cast<const char*>(particles + (i + 64 < n ? i + 64 : i));
+        __builtin_prefetch(ahead + 8, 1);
+        __builtin_prefetch(ahead + 39, 1);
+#endif
         ZrParticle& p = particles[i];
         if (!p.IsAlive())
             continue;
 #if defined(__SSE2__) || defined(_M_X64)
-        if (i + 1 < n && particles[i + 1].IsAlive() && drag.DragPair(p, particles[i + 1], wind, dt)) {
-            ++i;
+        if (waiting == nullptr) {
+            waiting = &p;
             continue;
         }
+        drag.DragPair(*waiting, p, wind, dt);
+        waiting = nullptr;
+#else
+        DragOne(drag, p, wind, dt);
 #endif
-        double perSecond = 0.0;
-        const ZrVector3d accel = drag.Acceleration(p, wind, perSecond);
-        if (ZrDragLaw::Stable(perSecond * dt))
-            p.AddVelocity(accel * dt);
-        else
-            p.SetVelocity(wind);
     }
+#if defined(__SSE2__) || defined(_M_X64)
+    if (waiting != nullptr)
+        DragOne(drag, *waiting, wind, dt);
+#endif
 }
 
 unsigned char ZrWindInfluence::FromXML(VEXA::VexaString& xml)

@@ -37,11 +37,16 @@ public:
     void SetLifeTime(int milliseconds);
     int GetLifeTime() const;
 
-    void SetVelocity(const ZrVector3d& velocity) { m_velocity = velocity; }
-    void AddVelocity(const ZrVector3d& delta) { m_velocity += delta; }
-    ZrVector3d GetVelocity() const { return m_velocity; }
-    void SetPosition(const ZrVector3d& position) { m_position = position; }
-    ZrVector3d GetCurPos() const { return m_position; }
+    void SetVelocity(const ZrVector3d& velocity) { m_velocity = FromVector(velocity); }
+    void AddVelocity(const ZrVector3d& delta)
+    {
+        m_velocity.x += delta.x;
+        m_velocity.y += delta.y;
+        m_velocity.z += delta.z;
+    }
+    ZrVector3d GetVelocity() const { return Vector(m_velocity); }
+    void SetPosition(const ZrVector3d& position) { m_position = FromVector(position); }
+    ZrVector3d GetCurPos() const { return Vector(m_position); }
 
     void SetMass(float mass);
     float GetMass() const { return m_fMass; }
@@ -68,33 +73,53 @@ private:
     // The first update of an immortal particle: fixed random size, alpha and colour.
     void DrawImmortalLook();
 
+    // Three components without the vector's table pointer, so that a pool slot
+    // holds only what the particle needs.
+    struct Coordinates {
+        double x, y, z;
+    };
+    static ZrVector3d Vector(const Coordinates& c) { return ZrVector3d(c.x, c.y, c.z); }
+    static Coordinates FromVector(const ZrVector3d& v) { return Coordinates{v.x, v.y, v.z}; }
+
+    // The fields are grouped by the pass that writes them, so that each pass
+    // over a pool dirties as few cache lines as it can. Motion first: the
+    // flags every pass tests and what the influences read and change.
+    unsigned char m_bAlive;
+    unsigned char m_bMustDie;
+    float m_fInvMass;
+    Coordinates m_velocity;
+    float m_fRadius;
+    float m_fMass;
+    // The look over a lifetime: read by every update, written only by the
+    // emitter and the setters.
     float m_fSizeStart;
     float m_fSizeEnd;
     float m_fAlphaStart;
     float m_fAlphaEnd;
     ZrVector4d m_colorStart;
     ZrVector4d m_colorEnd;
-    unsigned char m_bAlive;
-    unsigned char m_bMustDie;
+    ZrImageData* m_pColorImage;
     float m_fLifeTime;
-    float m_fRadius;
-    float m_fMass;
-    float m_fInvMass;
-    ZrVector3d m_position;
-    ZrVector3d m_velocity;
+    // What every update writes and the host draws.
     float m_fAge;
     float m_fCurSize;
     float m_fCurAlpha;
+    Coordinates m_position;
     ZrVector4d m_curColor;
-    ZrImageData* m_pColorImage;
 };
 
 // Defined here so that the pool's update loop compiles it in place. Size and
 // alpha are interpolated in single precision with the ratio from the age before
 // the step, the colour in double precision; the age is rounded to float.
+#if defined(__GNUC__)
+#define NBPS_RARELY(condition) __builtin_expect(!!(condition), 0)
+#else
+#define NBPS_RARELY(condition) (condition)
+#endif
+
 inline unsigned char ZrParticle::UpdateParticle(double dt)
 {
-    if (m_bMustDie) {
+    if (NBPS_RARELY(m_bMustDie)) {
         m_bAlive = 0;
         return 0;
     }
@@ -104,7 +129,7 @@ inline unsigned char ZrParticle::UpdateParticle(double dt)
     const float t = (lifeTime > 0.0f) ? ageBefore / lifeTime : 0.0f;
     m_fAge = static_cast<float>(ageBefore + dt);
 
-    if (t > 1.0f) {
+    if (NBPS_RARELY(t > 1.0f)) {
         m_bAlive = 0;
         return 0;
     }
@@ -121,7 +146,7 @@ inline unsigned char ZrParticle::UpdateParticle(double dt)
             m_curColor.z = m_colorStart.z + (m_colorEnd.z - m_colorStart.z) * td;
             m_curColor.w = m_colorStart.w + (m_colorEnd.w - m_colorStart.w) * td;
         }
-    } else if (ageBefore == 0.0f) {
+    } else if (NBPS_RARELY(ageBefore == 0.0f)) {
         DrawImmortalLook();
     }
 

@@ -25,6 +25,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <new>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace ZRC {
 
@@ -211,33 +214,62 @@ void ZrParticleSystem::UpdateParticleSystem(double dt)
 {
     if (m_bFrozen)
         return;
-    // The box is folded in plain locals and written back once; folding the
-    // same positions one by one into the box gives the same corners.
+    // The box is folded in locals and written back once; folding the same
+    // positions one by one into the box gives the same corners. A position
+    // lowers a minimum only when it compares below it (and raises a maximum
+    // only when above), so a NaN component leaves the corner as it was.
     const ZrVector3d& boxMin = m_boundingBox.GetMin();
     const ZrVector3d& boxMax = m_boundingBox.GetMax();
-    double loX = boxMin.x, loY = boxMin.y, loZ = boxMin.z;
-    double hiX = boxMax.x, hiY = boxMax.y, hiZ = boxMax.z;
     bool folded = false;
     ZrParticle* const particles = m_particles.data();
     const size_t count = m_particles.size();
+#if defined(__SSE2__) || defined(_M_X64)
+    // x and y in one register, z in the low lane of another: minpd(p, lo) is
+    // p < lo ? p : lo lane by lane, maxpd(p, hi) is p > hi ? p : hi.
+    __m128d loXY = _mm_set_pd(boxMin.y, boxMin.x), loZ = _mm_set_sd(boxMin.z);
+    __m128d hiXY = _mm_set_pd(boxMax.y, boxMax.x), hiZ = _mm_set_sd(boxMax.z);
     for (size_t i = 0; i < count; ++i) {
         ZrParticle& particle = particles[i];
         if (!particle.IsAlive())
             continue;
         const unsigned char alive = particle.UpdateParticle(dt);
         const ZrVector3d pos = particle.GetCurPos();
-        if (pos.x < loX) loX = pos.x;
-        if (pos.y < loY) loY = pos.y;
-        if (pos.z < loZ) loZ = pos.z;
-        if (pos.x > hiX) hiX = pos.x;
-        if (pos.y > hiY) hiY = pos.y;
-        if (pos.z > hiZ) hiZ = pos.z;
+        const __m128d xy = _mm_set_pd(pos.y, pos.x);
+        const __m128d z = _mm_set_sd(pos.z);
+        loXY = _mm_min_pd(xy, loXY);
+        hiXY = _mm_max_pd(xy, hiXY);
+        loZ = _mm_min_sd(z, loZ);
+        hiZ = _mm_max_sd(z, hiZ);
+        folded = true;
+        if (NBPS_RARELY(!alive))
+            m_freeList.push_back(&particle);
+    }
+    if (folded)
+        m_boundingBox.SetExtents(
+            ZrVector3d(_mm_cvtsd_f64(loXY), _mm_cvtsd_f64(_mm_unpackhi_pd(loXY, loXY)), _mm_cvtsd_f64(loZ)),
+            ZrVector3d(_mm_cvtsd_f64(hiXY), _mm_cvtsd_f64(_mm_unpackhi_pd(hiXY, hiXY)), _mm_cvtsd_f64(hiZ)));
+#else
+    double loX = boxMin.x, loY = boxMin.y, loZ = boxMin.z;
+    double hiX = boxMax.x, hiY = boxMax.y, hiZ = boxMax.z;
+    for (size_t i = 0; i < count; ++i) {
+        ZrParticle& particle = particles[i];
+        if (!particle.IsAlive())
+            continue;
+        const unsigned char alive = particle.UpdateParticle(dt);
+        const ZrVector3d pos = particle.GetCurPos();
+        loX = pos.x < loX ? pos.x : loX;
+        loY = pos.y < loY ? pos.y : loY;
+        loZ = pos.z < loZ ? pos.z : loZ;
+        hiX = pos.x > hiX ? pos.x : hiX;
+        hiY = pos.y > hiY ? pos.y : hiY;
+        hiZ = pos.z > hiZ ? pos.z : hiZ;
         folded = true;
         if (!alive)
             m_freeList.push_back(&particle);
     }
     if (folded)
         m_boundingBox.SetExtents(ZrVector3d(loX, loY, loZ), ZrVector3d(hiX, hiY, hiZ));
+#endif
 }
 
 // ---------------------------------------------------------------------------

@@ -149,6 +149,7 @@ TEST(InfluenceTest, SteadyWindDrag)
         {ZrVector3d(1, 0, 0), ZrVector3d(-3, 0, 0), 1.8e-5f, 1.2929f, 0.0f, false, -3.0 + 1.6335},
         {ZrVector3d(1, 0, 0), ZrVector3d(), 1.8e-5f, 1.2929f, 0.0f, true, 0.0},
         {ZrVector3d(0.5, -1, 2), ZrVector3d(0.5, -1, 2), 1.8e-5f, 1.2929f, 0.0f, false, 0.5},
+        {ZrVector3d(1, 0, 0), ZrVector3d(), 1.8e-5f, 1.2929f, 1e-6f, false, 1.0},   // too stiff: meets the wind
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expectedX);
@@ -167,6 +168,11 @@ TEST(InfluenceTest, SteadyWindDrag)
         system.GetParticle(1)->SetVelocity(c.velocity);
         wind.Apply(&system, 0.1);
         EXPECT_NEAR(Vx(system, 1), c.expectedX, 5e-5);
+        ZrParticleSystem lone;   // the first particle alone takes the one-particle path: the same result
+        Fill(lone, 1);
+        lone.GetParticle(0)->SetRadius(system.GetParticle(0)->GetRadius());
+        wind.Apply(&lone, 0.1);
+        EXPECT_EQ(Vx(system, 0), Vx(lone, 0));
         EXPECT_EQ(system.GetParticle(1)->GetVelocity().y, c.velocity.y);
     }
 }
