@@ -19,6 +19,9 @@ namespace {
 const int kMaxSide = 16384;
 const unsigned long long kMaxPixelBytes = 256ull << 20;
 const unsigned long long kMaxFileBytes = 256ull << 20;
+// Pixels times scans a JPEG file may ask the decoder to walk: sixteen scans
+// of the largest image.
+const unsigned long long kMaxPixelScans = 16ull * kMaxSide * kMaxSide;
 
 bool StartsWith(const unsigned char* data, size_t size, const char* magic, size_t length)
 {
@@ -76,6 +79,19 @@ unsigned long long PixelsPerByte(const unsigned char* data, size_t size)
     if (StartsWith(data, size, "#?", 2))
         return 32;      // runs of 127 in each of four planes
     return 64;          // run-length packets of 128 (Targa, Photoshop)
+}
+
+// The start-of-scan markers in a JPEG file, counted by their two bytes. Each
+// scan of a progressive file walks every block of the image again, so a small
+// file of thousands of empty scans over a large image keeps the decoder busy
+// for minutes. Bytes inside other segments (a thumbnail's scans, say) may be
+// counted too, which only makes the bound below stricter.
+unsigned long long JpegScans(const unsigned char* data, size_t size)
+{
+    unsigned long long scans = 0;
+    for (size_t at = 0; at + 1 < size; ++at)
+        scans += (data[at] == 0xFF && data[at + 1] == 0xDA) ? 1 : 0;
+    return scans;
 }
 
 // Bytes of a Radiance file read as the decoder reads them: a byte past the
@@ -181,6 +197,8 @@ ZrImageData* Decode(int fileType, const unsigned char* data, size_t size, bool f
     if (area * (radiance ? 16ull : 4ull) > kMaxPixelBytes || area > PixelsPerByte(data, size) * size)
         return nullptr;
     if (radiance && !RadianceRunsEnd(data, size, width, height))
+        return nullptr;
+    if (StartsWith(data, size, "\xFF\xD8", 2) && area * JpegScans(data, size) > kMaxPixelScans)
         return nullptr;
 
     int w = 0;

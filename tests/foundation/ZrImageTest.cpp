@@ -39,6 +39,34 @@ Bytes Radiance(int w, int h)
     return Bytes(out.begin(), out.end());
 }
 
+// A progressive grey JPEG whose scans carry no data (the decoder reads zeros:
+// every block empty), padded with a comment to about `bytes`.
+Bytes EmptyScans(int side, int scans, size_t bytes)
+{
+    Bytes out = {0xFF, 0xD8};
+    auto segment = [&out](unsigned char marker, const Bytes& payload) {
+        const size_t length = payload.size() + 2;
+        out.insert(out.end(), {0xFF, marker, static_cast<unsigned char>(length >> 8), static_cast<unsigned char>(length)});
+        out.insert(out.end(), payload.begin(), payload.end());
+    };
+    Bytes table(65, 1), codes(18, 0);   // every factor 1; one code of one bit, for symbol 0
+    table[0] = 0;
+    codes[1] = 1;
+    const unsigned char hi = static_cast<unsigned char>(side >> 8), lo = static_cast<unsigned char>(side);
+    segment(0xDB, table);
+    segment(0xC2, {8, hi, lo, hi, lo, 1, 1, 0x11, 0});
+    segment(0xC4, codes);
+    codes[0] = 0x10;
+    segment(0xC4, codes);
+    segment(0xDA, {1, 1, 0, 0, 0, 0});
+    for (int i = 1; i < scans; ++i)
+        segment(0xDA, {1, 1, 0, 1, 63, 0});
+    if (out.size() + 6 < bytes)
+        segment(0xFE, Bytes(bytes - out.size() - 6, 'c'));
+    out.insert(out.end(), {0xFF, 0xD9});
+    return out;
+}
+
 // Decodes from memory and takes ownership of the single record.
 std::unique_ptr<ZrImageData> DecodeOne(int type, const Bytes& file)
 {
@@ -157,8 +185,10 @@ TEST(ZrFileParseToolkitTest, FormatsDecodeToBgrOrBgraAndBadFilesAreRefused)
     // Decoded by content, whatever the extension names; the side limit is inclusive.
     EXPECT_NE(DecodeOne(ZrFileType::FT_JPG, png), nullptr);
     EXPECT_NE(DecodeOne(ZrFileType::FT_PNG, bmp), nullptr);
-    for (const Bytes& file : {runs, Radiance(5, 3), Radiance(1, 1), pnm})
+    for (const Bytes& file : {runs, Radiance(5, 3), Radiance(1, 1), pnm, EmptyScans(4096, 2, 20000)})
         EXPECT_NE(DecodeOne(ZrFileType::FT_HDR, file), nullptr) << file.size();
+    // Two thousand scans over 4096 x 4096 pixels in 20 kB: seconds of work for nothing.
+    EXPECT_EQ(DecodeOne(ZrFileType::FT_JPG, EmptyScans(4096, 2000, 20000)), nullptr);
     EXPECT_NE(DecodeOne(ZrFileType::FT_PNG, Encode(ZrFileType::FT_PNG, 16384, 1, 1, Bytes(16384, 7))), nullptr);
 }
 
