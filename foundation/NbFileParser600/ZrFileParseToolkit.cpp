@@ -81,17 +81,77 @@ unsigned long long PixelsPerByte(const unsigned char* data, size_t size)
     return 64;          // run-length packets of 128 (Targa, Photoshop)
 }
 
-// The start-of-scan markers in a JPEG file, counted by their two bytes. Each
-// scan of a progressive file walks every block of the image again, so a small
-// file of thousands of empty scans over a large image keeps the decoder busy
-// for minutes. Bytes inside other segments (a thumbnail's scans, say) may be
-// counted too, which only makes the bound below stricter.
-unsigned long long JpegScans(const unsigned char* data, size_t size)
+// Walks the segments of a JPEG file in the order the decoder reads them and
+// counts its scans. False when a scan uses a Huffman table that no earlier
+// segment defined (the decoder would read memory it never set) or when the
+// segments do not hold together. A progressive file with thousands of empty
+// scans over a large image would keep the decoder busy for minutes, so the
+// caller bounds pixels times scans.
+bool JpegScansUseDefinedTables(const unsigned char* data, size_t size, unsigned long long& scans)
 {
-    unsigned long long scans = 0;
-    for (size_t at = 0; at + 1 < size; ++at)
-        scans += (data[at] == 0xFF && data[at + 1] == 0xDA) ? 1 : 0;
-    return scans;
+    bool defined[2][4] = {};
+    bool progressive = false;
+    scans = 0;
+    size_t at = 2;   // past the start of image
+    while (at + 1 < size) {
+        if (data[at] != 0xFF)
+            return false;
+        const unsigned char marker = data[at + 1];
+        if (marker == 0xFF) {   // fill byte
+            ++at;
+            continue;
+        }
+        at += 2;
+        if (marker == 0xD9)
+            break;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8))
+            continue;   // no length follows
+        if (size - at < 2)
+            return false;
+        const size_t length = (static_cast<size_t>(data[at]) << 8) | data[at + 1];
+        if (length < 2 || length > size - at)
+            return false;
+        const unsigned char* body = data + at + 2;
+        const size_t n = length - 2;
+        at += length;
+        if (marker == 0xC2) {
+            progressive = true;
+        } else if (marker == 0xC4) {
+            for (size_t i = 0; i < n;) {
+                const unsigned kind = body[i] >> 4, slot = body[i] & 15u;
+                if (kind > 1 || slot > 3 || n - i < 17)
+                    return false;
+                size_t codes = 0;
+                for (size_t k = 1; k <= 16; ++k)
+                    codes += body[i + k];
+                if (codes > n - i - 17)
+                    return false;
+                defined[kind][slot] = true;
+                i += 17 + codes;
+            }
+        } else if (marker == 0xDA) {
+            ++scans;
+            const size_t components = n > 0 ? body[0] : 0;
+            if (components == 0 || n < 4 + 2 * components)
+                return false;
+            const unsigned char start = body[1 + 2 * components], end = body[2 + 2 * components];
+            const bool refining = (body[3 + 2 * components] >> 4) != 0;
+            for (size_t c = 0; c < components; ++c) {
+                const unsigned dc = body[2 + 2 * c] >> 4, ac = body[2 + 2 * c] & 15u;
+                if (dc > 3 || ac > 3)
+                    return false;
+                if ((!progressive || (start == 0 && !refining)) && !defined[0][dc])
+                    return false;
+                if ((!progressive || end > 0) && !defined[1][ac])
+                    return false;
+            }
+            // The coded data runs to the next marker; 0xFF 0x00 and restart
+            // markers belong to it.
+            while (at + 1 < size && !(data[at] == 0xFF && data[at + 1] != 0 && (data[at + 1] < 0xD0 || data[at + 1] > 0xD7)))
+                ++at;
+        }
+    }
+    return true;
 }
 
 // Bytes of a Radiance file read as the decoder reads them: a byte past the
@@ -198,7 +258,9 @@ ZrImageData* Decode(int fileType, const unsigned char* data, size_t size, bool f
         return nullptr;
     if (radiance && !RadianceRunsEnd(data, size, width, height))
         return nullptr;
-    if (StartsWith(data, size, "\xFF\xD8", 2) && area * JpegScans(data, size) > kMaxPixelScans)
+    unsigned long long scans = 0;
+    if (StartsWith(data, size, "\xFF\xD8", 2) &&
+        (!JpegScansUseDefinedTables(data, size, scans) || area * scans > kMaxPixelScans))
         return nullptr;
 
     int w = 0;

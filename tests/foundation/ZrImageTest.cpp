@@ -40,8 +40,9 @@ Bytes Radiance(int w, int h)
 }
 
 // A progressive grey JPEG whose scans carry no data (the decoder reads zeros:
-// every block empty), padded with a comment to about `bytes`.
-Bytes EmptyScans(int side, int scans, size_t bytes)
+// every block empty), padded with a comment to about `bytes`; its second code
+// table goes to the slot `acSlot` names (0x10: the first AC table).
+Bytes EmptyScans(int side, int scans, size_t bytes, unsigned char acSlot = 0x10)
 {
     Bytes out = {0xFF, 0xD8};
     auto segment = [&out](unsigned char marker, const Bytes& payload) {
@@ -56,7 +57,7 @@ Bytes EmptyScans(int side, int scans, size_t bytes)
     segment(0xDB, table);
     segment(0xC2, {8, hi, lo, hi, lo, 1, 1, 0x11, 0});
     segment(0xC4, codes);
-    codes[0] = 0x10;
+    codes[0] = acSlot;
     segment(0xC4, codes);
     segment(0xDA, {1, 1, 0, 0, 0, 0});
     for (int i = 1; i < scans; ++i)
@@ -189,6 +190,8 @@ TEST(ZrFileParseToolkitTest, FormatsDecodeToBgrOrBgraAndBadFilesAreRefused)
         EXPECT_NE(DecodeOne(ZrFileType::FT_HDR, file), nullptr) << file.size();
     // Two thousand scans over 4096 x 4096 pixels in 20 kB: seconds of work for nothing.
     EXPECT_EQ(DecodeOne(ZrFileType::FT_JPG, EmptyScans(4096, 2000, 20000)), nullptr);
+    // AC scans with no AC table defined: the decoder would read memory it never set.
+    EXPECT_EQ(DecodeOne(ZrFileType::FT_JPG, EmptyScans(64, 3, 0, 0x01)), nullptr);
     EXPECT_NE(DecodeOne(ZrFileType::FT_PNG, Encode(ZrFileType::FT_PNG, 16384, 1, 1, Bytes(16384, 7))), nullptr);
 }
 
