@@ -17,11 +17,11 @@ namespace {
 // Images are refused before decoding when a side exceeds this or the decoded
 // pixels would exceed kMaxPixelBytes; files above kMaxFileBytes are not read.
 const int kMaxSide = 16384;
-const unsigned long long kMaxPixelBytes = 256ull << 20;
+const unsigned long long kMaxPixelBytes = 64ull << 20;
 const unsigned long long kMaxFileBytes = 256ull << 20;
-// Pixels times scans a JPEG file may ask the decoder to walk: sixteen scans
-// of the largest image.
-const unsigned long long kMaxPixelScans = 16ull * kMaxSide * kMaxSide;
+// Pixels times scans a JPEG file may ask the decoder to walk: sixty-four
+// scans of the largest image.
+const unsigned long long kMaxPixelScans = 64ull * (kMaxPixelBytes / 4);
 
 bool StartsWith(const unsigned char* data, size_t size, const char* magic, size_t length)
 {
