@@ -111,15 +111,9 @@ private:
 // Defined here so that the pool's update loop compiles it in place. Size and
 // alpha are interpolated in single precision with the ratio from the age before
 // the step, the colour in double precision; the age is rounded to float.
-#if defined(__GNUC__)
-#define NBPS_RARELY(condition) __builtin_expect(!!(condition), 0)
-#else
-#define NBPS_RARELY(condition) (condition)
-#endif
-
 inline unsigned char ZrParticle::UpdateParticle(double dt)
 {
-    if (NBPS_RARELY(m_bMustDie)) {
+    if (m_bMustDie) {
         m_bAlive = 0;
         return 0;
     }
@@ -129,7 +123,7 @@ inline unsigned char ZrParticle::UpdateParticle(double dt)
     const float t = (lifeTime > 0.0f) ? ageBefore / lifeTime : 0.0f;
     m_fAge = static_cast<float>(ageBefore + dt);
 
-    if (NBPS_RARELY(t > 1.0f)) {
+    if (t > 1.0f) {
         m_bAlive = 0;
         return 0;
     }
@@ -146,7 +140,7 @@ inline unsigned char ZrParticle::UpdateParticle(double dt)
             m_curColor.z = m_colorStart.z + (m_colorEnd.z - m_colorStart.z) * td;
             m_curColor.w = m_colorStart.w + (m_colorEnd.w - m_colorStart.w) * td;
         }
-    } else if (NBPS_RARELY(ageBefore == 0.0f)) {
+    } else if (ageBefore == 0.0f) {
         DrawImmortalLook();
     }
 

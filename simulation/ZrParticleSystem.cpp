@@ -241,7 +241,7 @@ void ZrParticleSystem::UpdateParticleSystem(double dt)
         loZ = _mm_min_sd(z, loZ);
         hiZ = _mm_max_sd(z, hiZ);
         folded = true;
-        if (NBPS_RARELY(!alive))
+        if (!alive)
             m_freeList.push_back(&particle);
     }
     if (folded)
