@@ -170,7 +170,7 @@ TEST(ZrFileParseToolkitTest, FormatsDecodeToBgrOrBgraAndBadFilesAreRefused)
     const Bytes bmp = Encode(ZrFileType::FT_BMP, 2, 2, 3, Bytes(12, 9));
     // Radiance rows of runs of length zero, and cut before a row (the decoder would never return).
     const std::string pnmText = "P5 9 9 255\n" + std::string(81, '\0');   // one byte a pixel at the least
-    const Bytes runs = Radiance(8, 2), pnm(pnmText.begin(), pnmText.end());
+    const Bytes runs = Radiance(8, 2), flat = Radiance(5, 3), pnm(pnmText.begin(), pnmText.end());
     Bytes stalled = runs, cut(runs.begin(), runs.end() - 8), truncatedPng = png, shortPnm(pnm.begin(), pnm.begin() + 80);
     std::fill(stalled.end() - 8, stalled.end(), 0);
     // A last chunk header that declares 1.6 GB without the bytes to back it.
@@ -180,13 +180,14 @@ TEST(ZrFileParseToolkitTest, FormatsDecodeToBgrOrBgraAndBadFilesAreRefused)
                {ZrFileType::FT_PNG, claim}, {ZrFileType::FT_PNG, Encode(ZrFileType::FT_PNG, 16385, 1, 1, Bytes(16385, 7))},
                {ZrFileType::FT_UNKNOWN, png}, {ZrFileType::FT_HDR + 1, png}, {ZrFileType::FT_PNG, truncatedPng},
                {ZrFileType::FT_BMP, text}, {ZrFileType::FT_JPG, text}, {ZrFileType::FT_HDR, stalled}, {ZrFileType::FT_HDR, cut},
+               {ZrFileType::FT_HDR, Bytes(flat.begin(), flat.end() - 1)},
                {ZrFileType::FT_PNM, shortPnm}, {ZrFileType::FT_HDR, Radiance(2049, 2048)}};
     for (size_t i = 0; i < sizeof(bad) / sizeof(*bad); ++i)
         EXPECT_EQ(DecodeOne(bad[i].first, bad[i].second), nullptr) << i;
     // Decoded by content, whatever the extension names; the side limit is inclusive.
     EXPECT_NE(DecodeOne(ZrFileType::FT_JPG, png), nullptr);
     EXPECT_NE(DecodeOne(ZrFileType::FT_PNG, bmp), nullptr);
-    for (const Bytes& file : {runs, Radiance(5, 3), Radiance(1, 1), pnm, EmptyScans(4096, 2, 20000)})
+    for (const Bytes& file : {runs, flat, Radiance(1, 1), pnm, EmptyScans(4096, 2, 20000), EmptyScans(64, 1, 0, 0x01)})
         EXPECT_NE(DecodeOne(ZrFileType::FT_HDR, file), nullptr) << file.size();
     // Two thousand scans over 4096 x 4096 pixels in 20 kB: seconds of work for nothing.
     EXPECT_EQ(DecodeOne(ZrFileType::FT_JPG, EmptyScans(4096, 2000, 20000)), nullptr);

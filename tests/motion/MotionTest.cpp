@@ -168,11 +168,13 @@ TEST(InfluenceTest, SteadyWindDrag)
         system.GetParticle(1)->SetVelocity(c.velocity);
         wind.Apply(&system, 0.1);
         EXPECT_NEAR(Vx(system, 1), c.expectedX, 5e-5);
-        ZrParticleSystem lone;   // the first particle alone takes the one-particle path: the same result
+        ZrParticleSystem lone;   // the second particle alone takes the one-particle path: the same result
         Fill(lone, 1);
+        *lone.GetParticle(0) = *system.GetParticle(1);
         lone.GetParticle(0)->SetRadius(system.GetParticle(0)->GetRadius());
+        lone.GetParticle(0)->SetVelocity(c.velocity);
         wind.Apply(&lone, 0.1);
-        EXPECT_EQ(Vx(system, 0), Vx(lone, 0));
+        EXPECT_EQ(Vx(lone, 0), Vx(system, 1));
         EXPECT_EQ(system.GetParticle(1)->GetVelocity().y, c.velocity.y);
     }
 }
