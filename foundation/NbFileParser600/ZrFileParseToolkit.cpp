@@ -78,7 +78,7 @@ unsigned long long PixelsPerByte(const unsigned char* data, size_t size)
         return 8;       // 1-bit rows; compressed bitmaps are not decoded
     if (StartsWith(data, size, "#?", 2))
         return 32;      // runs of 127 in each of four planes
-    return 64;          // run-length packets of 128 (Targa, Photoshop)
+    return 64;          // run-length packets of 128 (Targa, PSD)
 }
 
 // Walks the segments of a JPEG file in the order the decoder reads them and
