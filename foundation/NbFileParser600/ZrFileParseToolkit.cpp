@@ -28,14 +28,27 @@ bool StartsWith(const unsigned char* data, size_t size, const char* magic, size_
     return size >= length && std::memcmp(data, magic, length) == 0;
 }
 
-// True when the bytes open like one of the formats that carry a signature.
-// Targa has none, which is why anything else is decoded only as Targa.
-bool HasKnownSignature(const unsigned char* data, size_t size)
+// The formats the decoder tells apart by their first bytes. Targa has no
+// signature, so anything else counts as Targa.
+enum class Format { Jpeg, Png, Bmp, Gif, Psd, Pnm, Radiance, Targa };
+
+Format FormatOf(const unsigned char* data, size_t size)
 {
-    return StartsWith(data, size, "\x89PNG\r\n\x1a\n", 8) || StartsWith(data, size, "\xFF\xD8", 2) ||
-           StartsWith(data, size, "BM", 2) || StartsWith(data, size, "GIF8", 4) ||
-           StartsWith(data, size, "8BPS", 4) || StartsWith(data, size, "P5", 2) || StartsWith(data, size, "P6", 2) ||
-           StartsWith(data, size, "#?RADIANCE\n", 11) || StartsWith(data, size, "#?RGBE\n", 7);
+    if (StartsWith(data, size, "\xFF\xD8", 2))
+        return Format::Jpeg;
+    if (StartsWith(data, size, "\x89PNG\r\n\x1a\n", 8))
+        return Format::Png;
+    if (StartsWith(data, size, "BM", 2))
+        return Format::Bmp;
+    if (StartsWith(data, size, "GIF8", 4))
+        return Format::Gif;
+    if (StartsWith(data, size, "8BPS", 4))
+        return Format::Psd;
+    if (StartsWith(data, size, "P5", 2) || StartsWith(data, size, "P6", 2))
+        return Format::Pnm;
+    if (StartsWith(data, size, "#?RADIANCE\n", 11) || StartsWith(data, size, "#?RGBE\n", 7))
+        return Format::Radiance;
+    return Format::Targa;
 }
 
 // True when the chunks of a PNG file run whole up to "IEND". The decoder grows
@@ -60,25 +73,23 @@ bool PngChunksFit(const unsigned char* data, size_t size)
     return false;
 }
 
-// The most pixels one byte of a file can stand for in the format these bytes
-// open with: its best compression, rounded up. The decoder fills whatever a
-// short file leaves out with zeros, so without this bound a header of a few
-// bytes would make a full-size image of nothing.
-unsigned long long PixelsPerByte(const unsigned char* data, size_t size)
+// The most pixels one byte of a file can stand for in its format: its best
+// compression, rounded up. The decoder fills whatever a short file leaves out
+// with zeros, so without this bound a header of a few bytes would make a
+// full-size image of nothing.
+unsigned long long PixelsPerByte(Format format)
 {
-    if (StartsWith(data, size, "\x89PNG\r\n\x1a\n", 8))
-        return 16384;   // deflate of 1-bit rows
-    if (StartsWith(data, size, "GIF8", 4))
-        return 4096;    // LZW strings of up to 4096 pixels
-    if (StartsWith(data, size, "\xFF\xD8", 2))
-        return 1024;    // progressive scans: at least a bit per block and component
-    if (StartsWith(data, size, "P5", 2) || StartsWith(data, size, "P6", 2))
-        return 1;
-    if (StartsWith(data, size, "BM", 2))
-        return 8;       // 1-bit rows; compressed bitmaps are not decoded
-    if (StartsWith(data, size, "#?", 2))
-        return 32;      // runs of 127 in each of four planes
-    return 64;          // run-length packets of 128 (Targa, PSD)
+    switch (format) {
+    case Format::Png: return 16384;      // deflate of 1-bit rows
+    case Format::Gif: return 4096;       // LZW strings of up to 4096 pixels
+    case Format::Jpeg: return 1024;      // progressive scans: at least a bit per block and component
+    case Format::Pnm: return 1;
+    case Format::Bmp: return 8;          // 1-bit rows; compressed bitmaps are not decoded
+    case Format::Radiance: return 32;    // runs of 127 in each of four planes
+    case Format::Psd:
+    case Format::Targa: break;
+    }
+    return 64;                           // run-length packets of 128
 }
 
 // Walks the segments of a JPEG file in the order the decoder reads them and
@@ -238,9 +249,10 @@ ZrImageData* Decode(int fileType, const unsigned char* data, size_t size, bool f
     if (fileType <= ZrFileType::FT_UNKNOWN || fileType > ZrFileType::FT_HDR || !data || size == 0 ||
         size > static_cast<size_t>(INT_MAX))
         return nullptr;
-    if (fileType != ZrFileType::FT_TGA && !HasKnownSignature(data, size))
+    const Format format = FormatOf(data, size);
+    if (fileType != ZrFileType::FT_TGA && format == Format::Targa)
         return nullptr;
-    if (StartsWith(data, size, "\x89PNG\r\n\x1a\n", 8) && !PngChunksFit(data, size))
+    if (format == Format::Png && !PngChunksFit(data, size))
         return nullptr;
     const int length = static_cast<int>(size);
     int width = 0;
@@ -253,14 +265,13 @@ ZrImageData* Decode(int fileType, const unsigned char* data, size_t size, bool f
     const int wanted = channels == 2 ? 4 : channels;
     const unsigned long long area = static_cast<unsigned long long>(width) * static_cast<unsigned long long>(height);
     // Radiance pixels pass through four floats each before they are bytes.
-    const bool radiance = StartsWith(data, size, "#?", 2);
-    if (area * (radiance ? 16ull : 4ull) > kMaxPixelBytes || area > PixelsPerByte(data, size) * size)
+    const bool radiance = format == Format::Radiance;
+    if (area * (radiance ? 16ull : 4ull) > kMaxPixelBytes || area > PixelsPerByte(format) * size)
         return nullptr;
     if (radiance && !RadianceRunsEnd(data, size, width, height))
         return nullptr;
     unsigned long long scans = 0;
-    if (StartsWith(data, size, "\xFF\xD8", 2) &&
-        (!JpegScansUseDefinedTables(data, size, scans) || area * scans > kMaxPixelScans))
+    if (format == Format::Jpeg && (!JpegScansUseDefinedTables(data, size, scans) || area * scans > kMaxPixelScans))
         return nullptr;
 
     int w = 0;
