@@ -33,6 +33,56 @@ namespace ZRC {
 
 namespace {
 
+// Corners of a box grown point by point. A point lowers a minimum only when
+// it compares below it (and raises a maximum only when above), so a NaN
+// component leaves the corner as it was.
+class BoxFold {
+public:
+#if defined(__SSE2__) || defined(_M_X64)
+    // x and y in one register, z in the low lane of another: minpd(p, lo) is
+    // p < lo ? p : lo lane by lane, maxpd(p, hi) is p > hi ? p : hi.
+    BoxFold(const ZrVector3d& lo, const ZrVector3d& hi)
+        : m_loXY(_mm_set_pd(lo.y, lo.x)), m_hiXY(_mm_set_pd(hi.y, hi.x)), m_loZ(_mm_set_sd(lo.z)),
+          m_hiZ(_mm_set_sd(hi.z))
+    {
+    }
+    void Add(const ZrVector3d& p)
+    {
+        const __m128d xy = _mm_set_pd(p.y, p.x);
+        const __m128d z = _mm_set_sd(p.z);
+        m_loXY = _mm_min_pd(xy, m_loXY);
+        m_hiXY = _mm_max_pd(xy, m_hiXY);
+        m_loZ = _mm_min_sd(z, m_loZ);
+        m_hiZ = _mm_max_sd(z, m_hiZ);
+    }
+    ZrVector3d Min() const { return Corner(m_loXY, m_loZ); }
+    ZrVector3d Max() const { return Corner(m_hiXY, m_hiZ); }
+
+private:
+    static ZrVector3d Corner(__m128d xy, __m128d z)
+    {
+        return ZrVector3d(_mm_cvtsd_f64(xy), _mm_cvtsd_f64(_mm_unpackhi_pd(xy, xy)), _mm_cvtsd_f64(z));
+    }
+    __m128d m_loXY, m_hiXY, m_loZ, m_hiZ;
+#else
+    BoxFold(const ZrVector3d& lo, const ZrVector3d& hi) : m_lo(lo), m_hi(hi) {}
+    void Add(const ZrVector3d& p)
+    {
+        m_lo.x = p.x < m_lo.x ? p.x : m_lo.x;
+        m_lo.y = p.y < m_lo.y ? p.y : m_lo.y;
+        m_lo.z = p.z < m_lo.z ? p.z : m_lo.z;
+        m_hi.x = p.x > m_hi.x ? p.x : m_hi.x;
+        m_hi.y = p.y > m_hi.y ? p.y : m_hi.y;
+        m_hi.z = p.z > m_hi.z ? p.z : m_hi.z;
+    }
+    ZrVector3d Min() const { return m_lo; }
+    ZrVector3d Max() const { return m_hi; }
+
+private:
+    ZrVector3d m_lo, m_hi;
+#endif
+};
+
 // The common emitter behind an emitter pointer, or null for any other class.
 ZrCommonEmitter* AsCommon(ZrEmitter* emitter)
 {
@@ -215,61 +265,23 @@ void ZrParticleSystem::UpdateParticleSystem(double dt)
     if (m_bFrozen)
         return;
     // The box is folded in locals and written back once; folding the same
-    // positions one by one into the box gives the same corners. A position
-    // lowers a minimum only when it compares below it (and raises a maximum
-    // only when above), so a NaN component leaves the corner as it was.
-    const ZrVector3d& boxMin = m_boundingBox.GetMin();
-    const ZrVector3d& boxMax = m_boundingBox.GetMax();
+    // positions one by one into the box gives the same corners.
+    BoxFold box(m_boundingBox.GetMin(), m_boundingBox.GetMax());
     bool folded = false;
     ZrParticle* const particles = m_particles.data();
     const size_t count = m_particles.size();
-#if defined(__SSE2__) || defined(_M_X64)
-    // x and y in one register, z in the low lane of another: minpd(p, lo) is
-    // p < lo ? p : lo lane by lane, maxpd(p, hi) is p > hi ? p : hi.
-    __m128d loXY = _mm_set_pd(boxMin.y, boxMin.x), loZ = _mm_set_sd(boxMin.z);
-    __m128d hiXY = _mm_set_pd(boxMax.y, boxMax.x), hiZ = _mm_set_sd(boxMax.z);
     for (size_t i = 0; i < count; ++i) {
         ZrParticle& particle = particles[i];
         if (!particle.IsAlive())
             continue;
         const unsigned char alive = particle.UpdateParticle(dt);
-        const ZrVector3d pos = particle.GetCurPos();
-        const __m128d xy = _mm_set_pd(pos.y, pos.x);
-        const __m128d z = _mm_set_sd(pos.z);
-        loXY = _mm_min_pd(xy, loXY);
-        hiXY = _mm_max_pd(xy, hiXY);
-        loZ = _mm_min_sd(z, loZ);
-        hiZ = _mm_max_sd(z, hiZ);
+        box.Add(particle.GetCurPos());
         folded = true;
         if (!alive)
             m_freeList.push_back(&particle);
     }
     if (folded)
-        m_boundingBox.SetExtents(
-            ZrVector3d(_mm_cvtsd_f64(loXY), _mm_cvtsd_f64(_mm_unpackhi_pd(loXY, loXY)), _mm_cvtsd_f64(loZ)),
-            ZrVector3d(_mm_cvtsd_f64(hiXY), _mm_cvtsd_f64(_mm_unpackhi_pd(hiXY, hiXY)), _mm_cvtsd_f64(hiZ)));
-#else
-    double loX = boxMin.x, loY = boxMin.y, loZ = boxMin.z;
-    double hiX = boxMax.x, hiY = boxMax.y, hiZ = boxMax.z;
-    for (size_t i = 0; i < count; ++i) {
-        ZrParticle& particle = particles[i];
-        if (!particle.IsAlive())
-            continue;
-        const unsigned char alive = particle.UpdateParticle(dt);
-        const ZrVector3d pos = particle.GetCurPos();
-        loX = pos.x < loX ? pos.x : loX;
-        loY = pos.y < loY ? pos.y : loY;
-        loZ = pos.z < loZ ? pos.z : loZ;
-        hiX = pos.x > hiX ? pos.x : hiX;
-        hiY = pos.y > hiY ? pos.y : hiY;
-        hiZ = pos.z > hiZ ? pos.z : hiZ;
-        folded = true;
-        if (!alive)
-            m_freeList.push_back(&particle);
-    }
-    if (folded)
-        m_boundingBox.SetExtents(ZrVector3d(loX, loY, loZ), ZrVector3d(hiX, hiY, hiZ));
-#endif
+        m_boundingBox.SetExtents(box.Min(), box.Max());
 }
 
 // ---------------------------------------------------------------------------
