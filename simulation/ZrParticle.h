@@ -72,6 +72,8 @@ private:
     unsigned char GetParticleColor(float& alpha, ZrVector4d& color);
     // The first update of an immortal particle: fixed random size, alpha and colour.
     void DrawImmortalLook();
+    // The pool's vector update loop takes the common case in place.
+    friend class ZrParticleSystem;
 
     // Three components without the vector's table pointer, so that a pool slot
     // holds only what the particle needs.

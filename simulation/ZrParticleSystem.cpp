@@ -20,6 +20,7 @@
 #include "ZrPlacer.h"
 #include "ZrRandomWind.h"
 #include "ZrShooter.h"
+#include "ZrVectorUnit.h"
 #include "ZrWindInfluence.h"
 
 #include <algorithm>
@@ -27,6 +28,10 @@
 #include <new>
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define NBPS_WIDE_UPDATE 1
 #endif
 
 namespace ZRC {
@@ -260,9 +265,79 @@ void ZrParticleSystem::CollectDeadparticle(int index)
     }
 }
 
+#if defined(NBPS_WIDE_UPDATE)
+// The same steps as ZrParticle::UpdateParticle for a live particle that is not
+// marked to die, has a life time, no colour image and is not past its end:
+// the colour and the box corners four lanes at a time. Every other particle
+// takes UpdateParticle itself.
+__attribute__((target("avx2"))) bool ZrParticleSystem::UpdateWide(double dt)
+{
+    if (!ZrVectorUnit::Wide())
+        return false;
+    const ZrVector3d& lo = m_boundingBox.GetMin();
+    const ZrVector3d& hi = m_boundingBox.GetMax();
+    __m256d boxLo = _mm256_set_pd(0.0, lo.z, lo.y, lo.x);
+    __m256d boxHi = _mm256_set_pd(0.0, hi.z, hi.y, hi.x);
+    bool folded = false;
+    const __m128d step = _mm_set1_pd(dt);
+    ZrParticle* const particles = m_particles.data();
+    const size_t count = m_particles.size();
+    for (size_t i = 0; i < count; ++i) {
+        ZrParticle& p = particles[i];
+        if (!p.m_bAlive)
+            continue;
+        folded = true;
+        const float age = p.m_fAge;
+        const float lifeTime = p.m_fLifeTime;
+        const float t = age / lifeTime;
+        if (p.m_bMustDie || p.m_pColorImage != nullptr || !(lifeTime > 0.0f) || t > 1.0f) {
+            const unsigned char alive = p.UpdateParticle(dt);
+            const ZrParticle::Coordinates& at = p.m_position;
+            const __m256d pos = _mm256_set_pd(0.0, at.z, at.y, at.x);
+            boxLo = _mm256_min_pd(pos, boxLo);
+            boxHi = _mm256_max_pd(pos, boxHi);
+            if (!alive)
+                m_freeList.push_back(&p);
+            continue;
+        }
+        p.m_fAge = static_cast<float>(age + dt);
+        // Size and alpha side by side: starts {size, alpha} and ends {size, alpha}
+        // from the four range ends, which lie in that order in the particle.
+        const __m128 ranges = _mm_loadu_ps(&p.m_fSizeStart);
+        const __m128 starts = _mm_shuffle_ps(ranges, ranges, _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128 ends = _mm_movehl_ps(starts, starts);
+        const __m128 look = _mm_add_ps(starts, _mm_mul_ps(_mm_sub_ps(ends, starts), _mm_set1_ps(t)));
+        // The current size and alpha are neighbours too: one store for both.
+        _mm_storel_pi(reinterpret_cast<__m64*>(&p.m_fCurSize), look);
+        const __m256d c0 = _mm256_loadu_pd(&p.m_colorStart.x);
+        const __m256d c1 = _mm256_loadu_pd(&p.m_colorEnd.x);
+        _mm256_storeu_pd(&p.m_curColor.x,
+                         _mm256_add_pd(c0, _mm256_mul_pd(_mm256_sub_pd(c1, c0), _mm256_set1_pd(static_cast<double>(t)))));
+        const __m128d xy = _mm_add_pd(_mm_loadu_pd(&p.m_position.x), _mm_mul_pd(_mm_loadu_pd(&p.m_velocity.x), step));
+        const __m128d z = _mm_add_sd(_mm_load_sd(&p.m_position.z), _mm_mul_sd(_mm_load_sd(&p.m_velocity.z), step));
+        _mm_storeu_pd(&p.m_position.x, xy);
+        _mm_store_sd(&p.m_position.z, z);
+        const __m256d pos = _mm256_insertf128_pd(_mm256_castpd128_pd256(xy), z, 1);
+        boxLo = _mm256_min_pd(pos, boxLo);
+        boxHi = _mm256_max_pd(pos, boxHi);
+    }
+    if (folded) {
+        alignas(32) double a[4], b[4];
+        _mm256_store_pd(a, boxLo);
+        _mm256_store_pd(b, boxHi);
+        m_boundingBox.SetExtents(ZrVector3d(a[0], a[1], a[2]), ZrVector3d(b[0], b[1], b[2]));
+    }
+    return true;
+}
+#else
+bool ZrParticleSystem::UpdateWide(double) { return false; }
+#endif
+
 void ZrParticleSystem::UpdateParticleSystem(double dt)
 {
     if (m_bFrozen)
+        return;
+    if (UpdateWide(dt))
         return;
     // The box is folded in locals and written back once; folding the same
     // positions one by one into the box gives the same corners.

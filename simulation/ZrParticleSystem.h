@@ -129,6 +129,9 @@ private:
     void RepointParticles();
     ZrParticle* GrowPool(const ZrParticle& source);
     void ClearPool();
+    // The update loop on the processor's 256-bit vector unit; false (and
+    // nothing done) where there is none.
+    bool UpdateWide(double dt);
 
     static std::atomic<long long> ms_totalParticles;
     static std::atomic<long long> ms_maxTotalParticles;

@@ -1,0 +1,30 @@
+#include "ZrVectorUnit.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace ZRC {
+
+namespace {
+
+bool Detect()
+{
+    const char* plain = std::getenv("NBPS_PLAIN_LOOPS");
+    if (plain != nullptr && std::strcmp(plain, "0") != 0)
+        return false;
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
+bool ZrVectorUnit::Wide()
+{
+    static const bool wide = Detect();
+    return wide;
+}
+
+} // namespace ZRC
