@@ -45,7 +45,7 @@ void BM_PlainVelocityPass(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * system.GetParticleNum());
 }
-BENCHMARK(BM_PlainVelocityPass)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlainVelocityPass)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 void BM_AccelInfluence(benchmark::State& state)
 {
@@ -59,7 +59,7 @@ void BM_AccelInfluence(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * system.GetParticleNum());
 }
-BENCHMARK(BM_AccelInfluence)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AccelInfluence)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 void BM_WindInfluence(benchmark::State& state)
 {
@@ -72,7 +72,7 @@ void BM_WindInfluence(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * system.GetParticleNum());
 }
-BENCHMARK(BM_WindInfluence)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WindInfluence)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 void BM_RandomWind(benchmark::State& state)
 {

@@ -5,6 +5,7 @@
 #include "ZrRadialShooter.h"
 #include "ZrRandomWind.h"
 #include "ZrSingleShooter.h"
+#include "ZrVectorUnit.h"
 #include "ZrWindInfluence.h"
 
 #include <gmock/gmock.h>
@@ -160,7 +161,7 @@ TEST(InfluenceTest, SteadyWindDrag)
         wind.SetTheta(0.0f); // the angle and speed fields do not steer the wind
         wind.SetSpeed(5.0f);
         ZrParticleSystem system;
-        Fill(system, 2);
+        Fill(system, 5); // four neighbours dragged side by side where the loop goes wide, and one more
         if (c.noArea)
             system.GetParticle(0)->SetRadius(0.0f); // the cross-section comes from the first particle
         if (c.mass > 0)
@@ -177,6 +178,14 @@ TEST(InfluenceTest, SteadyWindDrag)
         EXPECT_EQ(Vx(lone, 0), Vx(system, 1));
         EXPECT_EQ(system.GetParticle(1)->GetVelocity().y, c.velocity.y);
     }
+}
+
+// The plain-loop runs of these tests really take the plain loops.
+TEST(VectorUnitTest, PlainLoopsVariableKeepsThePlainForm)
+{
+    if (std::getenv("NBPS_PLAIN_LOOPS") == nullptr)
+        GTEST_SKIP() << "only in the plain-loop run";
+    EXPECT_FALSE(ZrVectorUnit::Wide());
 }
 
 TEST(InfluenceTest, GustDrawsSpeedThetaPhiInOrderAndGrowsInOverThePowerTime)
