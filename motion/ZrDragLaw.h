@@ -1,15 +1,15 @@
 #pragma once
 #include "ZrParticle.h"
 #include "ZrVector3d.h"
+#include "ZrVectorUnit.h"
 
 #include <cfloat>
 #include <cmath>
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(NBPS_WIDE_UNIT)
 #include <immintrin.h>
-#define NBPS_WIDE_DRAG 1
 #endif
 
 namespace ZRC {
@@ -91,7 +91,7 @@ public:
     }
 #endif
 
-#if defined(NBPS_WIDE_DRAG)
+#if defined(NBPS_WIDE_UNIT)
     // Four live particles at once, one per lane of the 256-bit unit: the same
     // operations as DragPair. Only for processors with that unit (ZrVectorUnit).
     __attribute__((target("avx2"))) void DragQuad(ZrParticle* const* q, const ZrVector3d& wind, double dt) const
@@ -138,7 +138,7 @@ public:
 #endif
 
 private:
-#if defined(NBPS_WIDE_DRAG)
+#if defined(NBPS_WIDE_UNIT)
     // One component of four lanes: the stepped velocity, or the wind where the step is not stable.
     __attribute__((target("avx2"))) static __m256d Next(__m256d v, __m256d r, __m256d w, __m256d negativeArea,
                                                         __m256d factor, __m256d inverseMass, __m256d step,

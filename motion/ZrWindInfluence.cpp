@@ -35,7 +35,7 @@ void DragOne(const ZrDragLaw& drag, ZrParticle& p, const ZrVector3d& wind, doubl
         p.SetVelocity(wind);
 }
 
-#if defined(NBPS_WIDE_DRAG)
+#if defined(NBPS_WIDE_UNIT)
 // The pool dragged four live particles at a time on the 256-bit unit.
 __attribute__((target("avx2"))) void DragWide(const ZrDragLaw& drag, ZrParticle* particles, int n,
                                              const ZrVector3d& wind, double dt)
@@ -46,9 +46,9 @@ __attribute__((target("avx2"))) void DragWide(const ZrDragLaw& drag, ZrParticle*
     for (; i + 4 <= n; i += 4) {
         // Out of cache, ask for the flags and velocities of particles further
         // on (a hint: it never faults).
-        const char* ahead = reinterpret_cast<const char*>(particles + (i + 64 < n ? i + 64 : i));
-        __builtin_prefetch(ahead, 1);
-        __builtin_prefetch(ahead + 208 * 2, 1);
+        const int ahead = i + 66 < n ? i + 64 : i;
+        __builtin_prefetch(particles + ahead, 1);
+        __builtin_prefetch(particles + ahead + 2, 1);
         ZrParticle* const q[4] = {particles + i, particles + i + 1, particles + i + 2, particles + i + 3};
         if (q[0]->IsAlive() & q[1]->IsAlive() & q[2]->IsAlive() & q[3]->IsAlive()) {
             drag.DragQuad(q, wind, dt);
@@ -62,7 +62,6 @@ __attribute__((target("avx2"))) void DragWide(const ZrDragLaw& drag, ZrParticle*
         if (particles[i].IsAlive())
             DragOne(drag, particles[i], wind, dt);
 }
-
 #endif
 
 } // namespace
@@ -77,7 +76,7 @@ void ZrWindInfluence::Apply(ZrParticleSystem* system, double dt)
     const int n = system->GetParticleNum();
     const ZrDragLaw drag(m_fViscosity, m_fDensity, particles[0].GetRadius());
     const ZrVector3d wind = m_windVelocity;
-#if defined(NBPS_WIDE_DRAG)
+#if defined(NBPS_WIDE_UNIT)
     if (ZrVectorUnit::Wide()) {
         DragWide(drag, particles, n, wind, dt);
         return;

@@ -29,9 +29,8 @@
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(NBPS_WIDE_UNIT)
 #include <immintrin.h>
-#define NBPS_WIDE_UPDATE 1
 #endif
 
 namespace ZRC {
@@ -265,11 +264,12 @@ void ZrParticleSystem::CollectDeadparticle(int index)
     }
 }
 
-#if defined(NBPS_WIDE_UPDATE)
+#if defined(NBPS_WIDE_UNIT)
 // The same steps as ZrParticle::UpdateParticle for a live particle that is not
 // marked to die, has a life time, no colour image and is not past its end:
-// the colour and the box corners four lanes at a time. Every other particle
-// takes UpdateParticle itself.
+// the colour and the box corners four lanes at a time (faster here than the
+// two-register BoxFold), size and alpha as a pair. Every other particle takes
+// UpdateParticle itself.
 __attribute__((target("avx2"))) bool ZrParticleSystem::UpdateWide(double dt)
 {
     if (!ZrVectorUnit::Wide())
@@ -289,7 +289,7 @@ __attribute__((target("avx2"))) bool ZrParticleSystem::UpdateWide(double dt)
         folded = true;
         const float age = p.m_fAge;
         const float lifeTime = p.m_fLifeTime;
-        const float t = age / lifeTime;
+        const float t = age / lifeTime; // not used where there is no life time
         if (p.m_bMustDie || p.m_pColorImage != nullptr || !(lifeTime > 0.0f) || t > 1.0f) {
             const unsigned char alive = p.UpdateParticle(dt);
             const ZrParticle::Coordinates& at = p.m_position;

@@ -12,7 +12,7 @@ bool Detect()
     const char* plain = std::getenv("NBPS_PLAIN_LOOPS");
     if (plain != nullptr && std::strcmp(plain, "0") != 0)
         return false;
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(NBPS_WIDE_UNIT)
     return __builtin_cpu_supports("avx2");
 #else
     return false;

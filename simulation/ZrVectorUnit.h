@@ -1,6 +1,12 @@
 #pragma once
 #include "NbExport.h"
 
+// Defined where the wide loops can be compiled at all (x86-64 with GCC or
+// clang); whether they run is ZrVectorUnit::Wide().
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define NBPS_WIDE_UNIT 1
+#endif
+
 namespace ZRC {
 
 // Whether the processor's 256-bit vector unit (AVX2 on x86-64) is there for the
