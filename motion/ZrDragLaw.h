@@ -33,6 +33,17 @@ public:
     {
     }
 
+    // A hint that the flags and the velocity of a particle are needed soon.
+    static void Prefetch(const ZrParticle& p)
+    {
+#if defined(__GNUC__)
+        __builtin_prefetch(&p.m_bAlive, 1);
+        __builtin_prefetch(&p.m_velocity.z, 1);
+#else
+        (void)p;
+#endif
+    }
+
     // True when a step of the given stiffness is stable (see above).
     static bool Stable(double k) { return k >= 0.0 && k <= 2.0; }
 
@@ -92,61 +103,69 @@ public:
 #endif
 
 #if defined(NBPS_WIDE_UNIT)
-    // Four live particles at once, one per lane of the 256-bit unit: the same
-    // operations as DragPair. Only for processors with that unit (ZrVectorUnit).
-    __attribute__((target("avx2"))) void DragQuad(ZrParticle* const* q, const ZrVector3d& wind, double dt) const
+    // The law and one step of one wind spread over the four lanes of the
+    // 256-bit unit, made once per Apply so that a pass keeps them in registers.
+    // Only for processors with that unit (ZrVectorUnit).
+    struct Lanes {
+        __m256d wx, wy, wz, quadratic, linear, area, negativeArea, step;
+    };
+    __attribute__((target("avx2"))) Lanes Spread(const ZrVector3d& wind, double dt) const
     {
-        const ZrVector3d v0 = q[0]->GetVelocity(), v1 = q[1]->GetVelocity();
-        const ZrVector3d v2 = q[2]->GetVelocity(), v3 = q[3]->GetVelocity();
+        return Lanes{_mm256_set1_pd(wind.x),      _mm256_set1_pd(wind.y),   _mm256_set1_pd(wind.z),
+                     _mm256_set1_pd(m_quadratic), _mm256_set1_pd(m_linear), _mm256_set1_pd(m_area),
+                     _mm256_set1_pd(-m_area),     _mm256_set1_pd(dt)};
+    }
+
+    // Four live particles side by side in the pool (q[0] to q[3]), one per
+    // lane: the same operations as DragPair.
+    __attribute__((target("avx2"))) static void DragQuad(const Lanes& l, ZrParticle* q)
+    {
         // x and y of lanes 0 and 2 (1 and 3) in one register, then split by component.
-        const __m256d even = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_set_pd(v0.y, v0.x)), _mm_set_pd(v2.y, v2.x), 1);
-        const __m256d odd = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_set_pd(v1.y, v1.x)), _mm_set_pd(v3.y, v3.x), 1);
+        const __m256d even = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(&q[0].m_velocity.x)),
+                                                  _mm_loadu_pd(&q[2].m_velocity.x), 1);
+        const __m256d odd = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(&q[1].m_velocity.x)),
+                                                 _mm_loadu_pd(&q[3].m_velocity.x), 1);
         const __m256d vx = _mm256_unpacklo_pd(even, odd);
         const __m256d vy = _mm256_unpackhi_pd(even, odd);
-        const __m256d vz = _mm256_set_pd(v3.z, v2.z, v1.z, v0.z);
-        const __m256d wx = _mm256_set1_pd(wind.x), wy = _mm256_set1_pd(wind.y), wz = _mm256_set1_pd(wind.z);
-        const __m256d rx = _mm256_sub_pd(vx, wx);
-        const __m256d ry = _mm256_sub_pd(vy, wy);
-        const __m256d rz = _mm256_sub_pd(vz, wz);
+        const __m256d vz = _mm256_set_pd(q[3].m_velocity.z, q[2].m_velocity.z, q[1].m_velocity.z, q[0].m_velocity.z);
+        const __m256d rx = _mm256_sub_pd(vx, l.wx);
+        const __m256d ry = _mm256_sub_pd(vy, l.wy);
+        const __m256d rz = _mm256_sub_pd(vz, l.wz);
         const __m256d squares =
             _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(rx, rx), _mm256_mul_pd(ry, ry)), _mm256_mul_pd(rz, rz));
-        const __m256d factor =
-            _mm256_add_pd(_mm256_mul_pd(_mm256_sqrt_pd(squares), _mm256_set1_pd(m_quadratic)), _mm256_set1_pd(m_linear));
+        const __m256d factor = _mm256_add_pd(_mm256_mul_pd(_mm256_sqrt_pd(squares), l.quadratic), l.linear);
         const __m256d inverseMass =
-            _mm256_cvtps_pd(_mm_set_ps(q[3]->GetInvMass(), q[2]->GetInvMass(), q[1]->GetInvMass(), q[0]->GetInvMass()));
-        const __m256d step = _mm256_set1_pd(dt);
-        const __m256d k = _mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(m_area), factor), inverseMass), step);
+            _mm256_cvtps_pd(_mm_set_ps(q[3].m_fInvMass, q[2].m_fInvMass, q[1].m_fInvMass, q[0].m_fInvMass));
+        const __m256d k = _mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(l.area, factor), inverseMass), l.step);
         const __m256d stable =
             _mm256_and_pd(_mm256_cmp_pd(k, _mm256_setzero_pd(), _CMP_GE_OQ), _mm256_cmp_pd(k, _mm256_set1_pd(2.0), _CMP_LE_OQ));
-        const __m256d negativeArea = _mm256_set1_pd(-m_area);
-        const __m256d nx = Next(vx, rx, wx, negativeArea, factor, inverseMass, step, stable);
-        const __m256d ny = Next(vy, ry, wy, negativeArea, factor, inverseMass, step, stable);
-        const __m256d nz = Next(vz, rz, wz, negativeArea, factor, inverseMass, step, stable);
-        // Lanes 0 and 2 (1 and 3) of x and y side by side, then each particle's pair.
+        const __m256d nx = Next(vx, rx, l.wx, l, factor, inverseMass, stable);
+        const __m256d ny = Next(vy, ry, l.wy, l, factor, inverseMass, stable);
+        const __m256d nz = Next(vz, rz, l.wz, l, factor, inverseMass, stable);
+        // Lanes 0 and 2 (1 and 3) of x and y side by side: each particle's pair.
         const __m256d xyEven = _mm256_unpacklo_pd(nx, ny);
         const __m256d xyOdd = _mm256_unpackhi_pd(nx, ny);
-        const __m128d xy0 = _mm256_castpd256_pd128(xyEven), xy2 = _mm256_extractf128_pd(xyEven, 1);
-        const __m128d xy1 = _mm256_castpd256_pd128(xyOdd), xy3 = _mm256_extractf128_pd(xyOdd, 1);
         const __m128d z01 = _mm256_castpd256_pd128(nz), z23 = _mm256_extractf128_pd(nz, 1);
-        q[0]->SetVelocity(ZrVector3d(_mm_cvtsd_f64(xy0), _mm_cvtsd_f64(_mm_unpackhi_pd(xy0, xy0)), _mm_cvtsd_f64(z01)));
-        q[1]->SetVelocity(ZrVector3d(_mm_cvtsd_f64(xy1), _mm_cvtsd_f64(_mm_unpackhi_pd(xy1, xy1)),
-                                     _mm_cvtsd_f64(_mm_unpackhi_pd(z01, z01))));
-        q[2]->SetVelocity(ZrVector3d(_mm_cvtsd_f64(xy2), _mm_cvtsd_f64(_mm_unpackhi_pd(xy2, xy2)), _mm_cvtsd_f64(z23)));
-        q[3]->SetVelocity(ZrVector3d(_mm_cvtsd_f64(xy3), _mm_cvtsd_f64(_mm_unpackhi_pd(xy3, xy3)),
-                                     _mm_cvtsd_f64(_mm_unpackhi_pd(z23, z23))));
+        _mm_storeu_pd(&q[0].m_velocity.x, _mm256_castpd256_pd128(xyEven));
+        _mm_storel_pd(&q[0].m_velocity.z, z01);
+        _mm_storeu_pd(&q[1].m_velocity.x, _mm256_castpd256_pd128(xyOdd));
+        _mm_storeh_pd(&q[1].m_velocity.z, z01);
+        _mm_storeu_pd(&q[2].m_velocity.x, _mm256_extractf128_pd(xyEven, 1));
+        _mm_storel_pd(&q[2].m_velocity.z, z23);
+        _mm_storeu_pd(&q[3].m_velocity.x, _mm256_extractf128_pd(xyOdd, 1));
+        _mm_storeh_pd(&q[3].m_velocity.z, z23);
     }
 #endif
 
 private:
 #if defined(NBPS_WIDE_UNIT)
     // One component of four lanes: the stepped velocity, or the wind where the step is not stable.
-    __attribute__((target("avx2"))) static __m256d Next(__m256d v, __m256d r, __m256d w, __m256d negativeArea,
-                                                        __m256d factor, __m256d inverseMass, __m256d step,
-                                                        __m256d stable)
+    __attribute__((target("avx2"))) static __m256d Next(__m256d v, __m256d r, __m256d w, const Lanes& l,
+                                                        __m256d factor, __m256d inverseMass, __m256d stable)
     {
         const __m256d change =
-            _mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(r, negativeArea), factor), inverseMass), step);
-        return _mm256_or_pd(_mm256_and_pd(stable, _mm256_add_pd(v, change)), _mm256_andnot_pd(stable, w));
+            _mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(r, l.negativeArea), factor), inverseMass), l.step);
+        return _mm256_blendv_pd(w, _mm256_add_pd(v, change), stable);
     }
 #endif
 

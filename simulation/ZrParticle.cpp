@@ -37,7 +37,7 @@ ZrVector4d ColorEnd(const ZrVector4d& color)
 } // namespace
 
 ZrParticle::ZrParticle()
-    : m_bAlive(1), m_bMustDie(0), m_fInvMass(10.0f), m_velocity{0.0, 0.0, 0.0}, m_fRadius(0.2f), m_fMass(0.1f),
+    : m_fRadius(0.2f), m_fMass(0.1f), m_bAlive(1), m_bMustDie(0), m_fInvMass(10.0f), m_velocity{0.0, 0.0, 0.0},
       m_fSizeStart(1.0f), m_fSizeEnd(1.0f), m_fAlphaStart(1.0f), m_fAlphaEnd(0.0f), m_colorStart(1.0, 1.0, 1.0, 1.0),
       m_colorEnd(0.0, 0.0, 0.0, 1.0), m_pColorImage(nullptr), m_fLifeTime(2.0f), m_fAge(0.0f), m_fCurSize(0.0f),
       m_fCurAlpha(0.0f), m_position{0.0, 0.0, 0.0}
@@ -45,8 +45,8 @@ ZrParticle::ZrParticle()
 }
 
 ZrParticle::ZrParticle(const ZrParticle& other)
-    : m_bAlive(other.m_bAlive), m_bMustDie(other.m_bMustDie), m_fInvMass(other.m_fInvMass),
-      m_velocity(other.m_velocity), m_fRadius(other.m_fRadius), m_fMass(other.m_fMass),
+    : m_fRadius(other.m_fRadius), m_fMass(other.m_fMass), m_bAlive(other.m_bAlive), m_bMustDie(other.m_bMustDie),
+      m_fInvMass(other.m_fInvMass), m_velocity(other.m_velocity),
       m_fSizeStart(other.m_fSizeStart), m_fSizeEnd(other.m_fSizeEnd), m_fAlphaStart(other.m_fAlphaStart),
       m_fAlphaEnd(other.m_fAlphaEnd), m_colorStart(other.m_colorStart), m_colorEnd(other.m_colorEnd),
       m_pColorImage(other.m_pColorImage), m_fLifeTime(other.m_fLifeTime), m_fAge(other.m_fAge),
