@@ -116,9 +116,13 @@ public:
                      _mm256_set1_pd(-m_area),     _mm256_set1_pd(dt)};
     }
 
-    // Four live particles side by side in the pool (q[0] to q[3]), one per
-    // lane: the same operations as DragPair.
-    __attribute__((target("avx2"))) static void DragQuad(const Lanes& l, ZrParticle* q)
+    // Four particles side by side in the pool (q[0] to q[3]), one per lane:
+    // the same operations as DragPair. The velocities are stored only if all
+    // four are live; otherwise nothing is written and the answer is false.
+    // Out of cache, reading the velocities without first waiting for the flags
+    // keeps the pass at the memory's pace (a million particles took about 40 %
+    // longer the other way).
+    __attribute__((target("avx2"))) static bool DragQuad(const Lanes& l, ZrParticle* q)
     {
         // x and y of lanes 0 and 2 (1 and 3) in one register, then split by component.
         const __m256d even = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(&q[0].m_velocity.x)),
@@ -146,6 +150,8 @@ public:
         const __m256d xyEven = _mm256_unpacklo_pd(nx, ny);
         const __m256d xyOdd = _mm256_unpackhi_pd(nx, ny);
         const __m128d z01 = _mm256_castpd256_pd128(nz), z23 = _mm256_extractf128_pd(nz, 1);
+        if (!(q[0].m_bAlive & q[1].m_bAlive & q[2].m_bAlive & q[3].m_bAlive))
+            return false;
         _mm_storeu_pd(&q[0].m_velocity.x, _mm256_castpd256_pd128(xyEven));
         _mm_storel_pd(&q[0].m_velocity.z, z01);
         _mm_storeu_pd(&q[1].m_velocity.x, _mm256_castpd256_pd128(xyOdd));
@@ -154,6 +160,7 @@ public:
         _mm_storel_pd(&q[2].m_velocity.z, z23);
         _mm_storeu_pd(&q[3].m_velocity.x, _mm256_extractf128_pd(xyOdd, 1));
         _mm_storeh_pd(&q[3].m_velocity.z, z23);
+        return true;
     }
 #endif
 

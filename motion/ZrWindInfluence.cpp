@@ -42,15 +42,13 @@ __attribute__((target("avx2"))) void DragWide(const ZrDragLaw& drag, ZrParticle*
 {
     // Four neighbouring slots at a time when all four are live, which is the
     // common case; otherwise one by one. (Asking for slots further on ahead of
-    // time made no pool faster here, and pools out of cache slower.)
+    // time made no pool faster here.)
     const ZrDragLaw::Lanes lanes = drag.Spread(wind, dt);
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         ZrParticle* const q = particles + i;
-        if (q[0].IsAlive() & q[1].IsAlive() & q[2].IsAlive() & q[3].IsAlive()) {
-            ZrDragLaw::DragQuad(lanes, q);
+        if (ZrDragLaw::DragQuad(lanes, q))
             continue;
-        }
         for (int j = 0; j < 4; ++j)
             if (q[j].IsAlive())
                 DragOne(drag, q[j], wind, dt);
