@@ -64,6 +64,11 @@ void ExpectWritten(const std::string& text, const std::vector<const char*>& valu
 TEST(InfluenceTest, DocumentsCopiesAndClones)
 {
     ZrAccelInfluence accel;
+    ZrVector3d direction(1, 1, 1);
+    float size = 1.0f;
+    accel.GetAccelDirection(direction);
+    accel.GetAccelSize(size);
+    EXPECT_EQ(direction.Length() + size, 0.0) << "a new acceleration pushes nothing";
     accel.SetAccelDirection(ZrVector3d(0.5, -1, 2));
     accel.SetAccelSize(3.25f);
     accel.SetEnabled(0);
