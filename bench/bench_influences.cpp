@@ -1,4 +1,4 @@
-// Influences applied to pools of ten thousand to one million live particles,
+// Influences applied to pools of one thousand to one million live particles,
 // against a plain pass that reads and writes every velocity of the same pool.
 #include <NbParticleSystem600/NbParticleSystem600.h>
 

@@ -120,7 +120,7 @@ public:
     // the same operations as DragPair. The velocities are stored only if all
     // four are live; otherwise nothing is written and the answer is false.
     // Out of cache, reading the velocities without first waiting for the flags
-    // keeps the pass at the memory's pace (a million particles took about 40 %
+    // keeps the pass at the memory's pace (a million particles took 50 to 80 %
     // longer the other way).
     __attribute__((target("avx2"))) static bool DragQuad(const Lanes& l, ZrParticle* q)
     {
