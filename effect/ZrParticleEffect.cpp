@@ -42,16 +42,31 @@ ZrParticleEffectType TypeFromWord(const VEXA::VexaString& word)
     return NoneEffect;
 }
 
+// Makes an effect's stream (or none: std::rand()) the calling thread's for
+// the duration of one Update or AfterRender, then restores the one before.
+class StreamInstalled {
+public:
+    explicit StreamInstalled(ZrRandomStream* stream) : m_previous(ZrRandomStream::Install(stream)) {}
+    ~StreamInstalled() { ZrRandomStream::Install(m_previous); }
+    StreamInstalled(const StreamInstalled&) = delete;
+    StreamInstalled& operator=(const StreamInstalled&) = delete;
+
+private:
+    ZrRandomStream* m_previous;
+};
+
 } // namespace
 
-ZrParticleEffect::ZrParticleEffect() : m_type(NoneEffect), m_nRef(0) {}
+ZrParticleEffect::ZrParticleEffect() : m_type(NoneEffect), m_nRef(0), m_bOwnRandom(0) {}
 
 ZrParticleEffect::ZrParticleEffect(const ZrParticleEffect& other)
     : m_strEffectName(other.m_strEffectName),
       m_type(other.m_type),
       m_nRef(other.m_nRef),
       m_centerPos(other.m_centerPos),
-      m_strResFileName(other.m_strResFileName)
+      m_strResFileName(other.m_strResFileName),
+      m_random(other.m_random),
+      m_bOwnRandom(other.m_bOwnRandom)
 {
     CopySystems(other);
 }
@@ -66,6 +81,8 @@ ZrParticleEffect& ZrParticleEffect::operator=(const ZrParticleEffect& other)
     m_nRef = other.m_nRef;
     m_centerPos = other.m_centerPos;
     m_strResFileName = other.m_strResFileName;
+    m_random = other.m_random;
+    m_bOwnRandom = other.m_bOwnRandom;
     CopySystems(other);
     return *this;
 }
@@ -99,11 +116,18 @@ ZrParticleSystem* ZrParticleEffect::GetParticleSystem(int index) const
     return m_systems[static_cast<size_t>(index)];
 }
 
+void ZrParticleEffect::SetRandomSeed(unsigned int seed)
+{
+    m_random = ZrRandomStream(seed);
+    m_bOwnRandom = 1;
+}
+
 void ZrParticleEffect::Update(double dt)
 {
     // A step that is not a finite number advances nothing.
     if (!std::isfinite(dt))
         dt = 0.0;
+    StreamInstalled random(m_bOwnRandom ? &m_random : nullptr);
     for (ZrParticleSystem* system : m_systems) {
         if (system == nullptr || !system->IsAlive())
             continue;
@@ -117,6 +141,7 @@ void ZrParticleEffect::AfterRender(double dt)
 {
     if (!std::isfinite(dt))
         dt = 0.0;
+    StreamInstalled random(m_bOwnRandom ? &m_random : nullptr);
     for (ZrParticleSystem* system : m_systems) {
         if (system == nullptr)
             continue;
@@ -269,6 +294,8 @@ unsigned char ZrParticleEffect::Make(const ZrParticleEffect* other)
     m_centerPos = other->m_centerPos;
     m_strEffectName = other->m_strEffectName;
     m_type = other->m_type;
+    m_random = other->m_random;
+    m_bOwnRandom = other->m_bOwnRandom;
     return CopySystems(*other);
 }
 

@@ -2,6 +2,7 @@
 #include "NbExport.h"
 #include "VexaString.h"
 #include "ZrBoundingBox.h"
+#include "ZrRandomStream.h"
 #include "ZrStream.h"
 #include "ZrVector3d.h"
 #include <vector>
@@ -61,6 +62,18 @@ public:
     VEXA::VexaString GetParticleEffectResFileName() const { return m_strResFileName; }
     ZrParticleEffectType GetType() const { return m_type; }
 
+    // Random numbers. By default the effect draws from the process-wide
+    // std::rand(), in the order its systems ask, as every effect always did.
+    // SetRandomSeed gives it a stream of its own (see ZrRandomStream), seeded
+    // with `seed`, from which Update and AfterRender then draw on whatever
+    // thread runs them: the effect's particles then depend only on the seed and
+    // the steps, not on other effects or threads. Seeding again restarts the
+    // stream. Copies (Make, the copy constructor, assignment) take the other's
+    // stream in its current state, or its lack of one; documents and binary
+    // streams do not carry it.
+    void SetRandomSeed(unsigned int seed);
+    unsigned char HasRandomStream() const { return m_bOwnRandom; }
+
     void AddRef() { ++m_nRef; }
     void DecRef() { --m_nRef; }
     int GetRef() const { return m_nRef; }
@@ -80,6 +93,8 @@ private:
     int m_nRef;
     ZrVector3d m_centerPos;
     VEXA::VexaString m_strResFileName;
+    ZrRandomStream m_random;
+    unsigned char m_bOwnRandom;
 };
 
 } // namespace ZRC

@@ -1,6 +1,7 @@
 #include "ZrBoxPlacer.h"
 
 #include "ZrParticle.h"
+#include "ZrRandomStream.h"
 
 #include <cstdlib>
 
@@ -19,9 +20,9 @@ void ZrBoxPlacer::Place(ZrParticle* particle, double /*dt*/)
     const ZrVector3d lo = m_box.GetMin();
     const ZrVector3d hi = m_box.GetMax();
     // One draw per component, x then y then z, each uniform over [lo, hi].
-    const double x = lo.x + (hi.x - lo.x) * std::rand() / static_cast<double>(RAND_MAX);
-    const double y = lo.y + (hi.y - lo.y) * std::rand() / static_cast<double>(RAND_MAX);
-    const double z = lo.z + (hi.z - lo.z) * std::rand() / static_cast<double>(RAND_MAX);
+    const double x = lo.x + (hi.x - lo.x) * ZrRandomStream::Draw() / static_cast<double>(RAND_MAX);
+    const double y = lo.y + (hi.y - lo.y) * ZrRandomStream::Draw() / static_cast<double>(RAND_MAX);
+    const double z = lo.z + (hi.z - lo.z) * ZrRandomStream::Draw() / static_cast<double>(RAND_MAX);
     particle->SetPosition(ZrVector3d(x, y, z));
 }
 

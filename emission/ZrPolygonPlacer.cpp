@@ -3,6 +3,7 @@
 #include "ZrFile.h"
 #include "ZrMathEngine.h"
 #include "ZrParticle.h"
+#include "ZrRandomStream.h"
 #include "ZrSort.h"
 
 #include <cmath>
@@ -53,7 +54,7 @@ void ZrPolygonPlacer::SetRegion(const VEXA::VexaArray<VEXA::VexaPoint2D>& points
 void ZrPolygonPlacer::Place(ZrParticle* particle, double /*dt*/)
 {
     // The scan line's longitude; drawn on every call, also without a polygon.
-    const int rx = std::rand();
+    const int rx = ZrRandomStream::Draw();
     const float X = static_cast<float>(m_minCorner.x + (m_maxCorner.x - m_minCorner.x) *
                                                            (rx / static_cast<double>(RAND_MAX)));
     const VEXA::VexaPoint2D a(X, m_minCorner.y - 1.0);
@@ -88,7 +89,7 @@ void ZrPolygonPlacer::Place(ZrParticle* particle, double /*dt*/)
     size_t index = 0;
     const size_t intervals = lowers.size();
     if (intervals > 1) {
-        const int ru = std::rand();
+        const int ru = ZrRandomStream::Draw();
         const float u = static_cast<float>(ru / static_cast<double>(RAND_MAX));
         if (zrequal(u, 1.0)) {
             index = intervals - 1;
@@ -104,7 +105,7 @@ void ZrPolygonPlacer::Place(ZrParticle* particle, double /*dt*/)
     const float lower = lowers[index];
     const float upper = uppers[index];
     const float width = std::fabs(lower - upper);
-    const int ry = std::rand();
+    const int ry = ZrRandomStream::Draw();
     const float Y = static_cast<float>(lower + width * (ry / static_cast<double>(RAND_MAX)));
 
     ZrVector3d start = ZrMathEngine::SphericalToCartesian(X * kDegreesToRadians, Y * kDegreesToRadians, kEarthRadius);

@@ -1,6 +1,7 @@
 #include "ZrRegionPlacer.h"
 
 #include "ZrParticle.h"
+#include "ZrRandomStream.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -18,9 +19,9 @@ void ZrRegionPlacer::Place(ZrParticle* particle, double /*dt*/)
     // Both numbers are drawn whatever the radius: the fraction of the radius in
     // steps of 0.001 and the direction in whole degrees. The step constants are
     // the single-precision values of 0.001 and 1/180.
-    const int r1 = std::rand();
+    const int r1 = ZrRandomStream::Draw();
     const float d = static_cast<float>((r1 % 1000) * 0.0010000000474974513);
-    const int r2 = std::rand();
+    const int r2 = ZrRandomStream::Draw();
     const float a = static_cast<float>((r2 % 360) * 3.141592653589793 * 0.0055555556900799274);
 
     ZrVector3d start = m_position;

@@ -6,6 +6,7 @@
 #include "ZrMarkup.h"
 #include "ZrParticle.h"
 #include "ZrParticleSystem.h"
+#include "ZrRandomStream.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -17,7 +18,7 @@ namespace {
 // One of 1000 evenly spaced values from start up to start + 0.999 * (end - start).
 float DrawInRange(float start, float end)
 {
-    const int r = std::rand() % 1000;
+    const int r = ZrRandomStream::Draw() % 1000;
     const float span = end - start;
     // A span beyond the float range is taken in double (see ZrShooter::DrawInRange).
     if (!std::isfinite(span))

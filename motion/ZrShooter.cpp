@@ -1,6 +1,7 @@
 #include "ZrShooter.h"
 
 #include "ZrRadialShooter.h"
+#include "ZrRandomStream.h"
 #include "ZrSingleShooter.h"
 
 #include <cmath>
@@ -18,7 +19,7 @@ void ZrShooter::SetDirection(ZrVector3d /*direction*/) {}
 
 float ZrShooter::DrawInRange(float start, float end)
 {
-    const int r = std::rand() % 100;
+    const int r = ZrRandomStream::Draw() % 100;
     const float span = end - start;
     // Ends of opposite sign near the float limits overflow the single-precision
     // span; the draw then takes the span in double, which stays within the range.

@@ -28,7 +28,7 @@ protected:
     ZrShooter& operator=(const ZrShooter&) = default;
 
     // One of 100 evenly spaced values from start up to start + 0.99 * (end - start):
-    // one rand() % 100 times the single-precision 0.01.
+    // one ZrRandomStream::Draw() % 100 times the single-precision 0.01.
     static float DrawInRange(float start, float end);
 
     float m_fSpeedStart;

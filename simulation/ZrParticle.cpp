@@ -3,6 +3,7 @@
 #include "ZrDocumentValues.h"
 #include "ZrDocumentLayout.h"
 #include "ZrMarkup.h"
+#include "ZrRandomStream.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -89,16 +90,16 @@ ZrParticle& ZrParticle::operator=(const ZrParticle& other)
 
 void ZrParticle::DrawImmortalLook()
 {
-    const int r1 = rand() % 100;
+    const int r1 = ZrRandomStream::Draw() % 100;
     m_fCurSize = static_cast<float>(m_fSizeStart +
                                     static_cast<double>((m_fSizeEnd - m_fSizeStart) * static_cast<float>(r1)) * kHundredth);
-    const int r2 = rand() % 100;
+    const int r2 = ZrRandomStream::Draw() % 100;
     m_fCurAlpha = static_cast<float>(m_fAlphaStart +
                                      static_cast<double>((m_fAlphaEnd - m_fAlphaStart) * static_cast<float>(r2)) * kHundredth);
     if (m_pColorImage != nullptr) {
         GetParticleColor(m_fCurAlpha, m_curColor);
     } else {
-        const int r3 = rand() % 100;
+        const int r3 = ZrRandomStream::Draw() % 100;
         m_curColor = m_colorStart + ((m_colorEnd - m_colorStart) * static_cast<double>(r3)) * kHundredth;
     }
 }
