@@ -539,14 +539,22 @@ unsigned char ZrParticleSystem::Copy(const ZrParticleSystem& other)
     ClearPool();
     m_particles.insert(m_particles.end(), other.m_particles.begin(), other.m_particles.end());
     ms_totalParticles += static_cast<long long>(m_particles.size());
+    // A copied particle starts without a current colour; the pool's particles
+    // keep theirs, or an immortal one, whose colour is drawn once, would stay
+    // black in the copy.
+    for (size_t i = 0; i < m_particles.size(); ++i)
+        m_particles[i].m_curColor = other.m_particles[i].m_curColor;
     m_nMaxParticleNum = other.m_nMaxParticleNum;
-    // The old free list points into the replaced pool: rebuild it from the
-    // copied dead slots, in slot order.
+    // The old free list points into the replaced pool: take the other's, slot
+    // for slot and in its order, so that the copy reuses the slots its source
+    // would (a reused slot keeps its current colour) and, with the same draws,
+    // goes on exactly as the source does.
     m_freeList.clear();
     m_freeList.reserve(m_particles.size());
-    for (ZrParticle& particle : m_particles) {
-        if (!particle.IsAlive())
-            m_freeList.push_back(&particle);
+    for (const ZrParticle* slot : other.m_freeList) {
+        const size_t index = static_cast<size_t>(slot - other.m_particles.data());
+        if (index < m_particles.size() && !m_particles[index].IsAlive())
+            m_freeList.push_back(&m_particles[index]);
     }
 
     m_fParticleWidth = other.m_fParticleWidth;

@@ -170,6 +170,24 @@ TEST(ParticleSystem, CopiesOwnTheirPartsAndKeepTheirOwnWhereTheSourceHasNone)
     EXPECT_EQ(copy.GetInfluenceSize(), 0);
 }
 
+// A copy goes on as its source would: dead slots reused in the source's order
+// (last collected first), particles with the colour they had.
+TEST(ParticleSystem, CopiesReuseSlotsInTheSourcesOrderAndKeepColours)
+{
+    ZrParticleSystem source;
+    for (int i = 0; i < 3; ++i)
+        Spawn(source, ZrVector3d())->SetColorRangeStart(ZrVector4d(0.25, 0.5, 0.75, 1.0));
+    source.GetParticle(2)->SetMustDie(1);
+    source.UpdateParticleSystem(0.1);
+    source.GetParticle(0)->SetMustDie(1);
+    source.UpdateParticleSystem(0.1);
+    ZrParticleSystem copy(source);
+    EXPECT_EQ(copy.GetParticle(1)->GetCurColor().y, source.GetParticle(1)->GetCurColor().y);
+    EXPECT_NE(copy.GetParticle(1)->GetCurColor().y, 0.0);
+    EXPECT_EQ(Spawn(copy, ZrVector3d()), copy.GetParticle(0));
+    EXPECT_EQ(Spawn(copy, ZrVector3d()), copy.GetParticle(2));
+}
+
 TEST(ParticleSystem, ForwardsToTheEmittersPartsAndAccelerations)
 {
     ZrParticleSystem s;

@@ -1,0 +1,112 @@
+#include "ZrParticleScene.h"
+
+#include "ZrParticleEffect.h"
+
+#include <oneapi/tbb/blocked_range.h>
+#include <oneapi/tbb/global_control.h>
+#include <oneapi/tbb/info.h>
+#include <oneapi/tbb/parallel_for.h>
+#include <oneapi/tbb/task_arena.h>
+#include <oneapi/tbb/task_group.h>
+
+#include <algorithm>
+
+namespace ZRC {
+
+// The scene's threads: an arena of the scene's thread count, one slot of it
+// kept for the calling thread.
+struct ZrParticleScene::Pool {
+    explicit Pool(int threads) : arena(threads) { arena.initialize(); }
+    tbb::task_arena arena;
+};
+
+namespace {
+
+int HardwareThreads() { return std::max(1, tbb::info::default_concurrency()); }
+
+// The most threads the process lets oneTBB run at once (normally the
+// hardware's); asking for more would only be refused.
+int ThreadLimit()
+{
+    const size_t limit = tbb::global_control::active_value(tbb::global_control::max_allowed_parallelism);
+    return static_cast<int>(std::max<size_t>(1, std::min<size_t>(limit, 1024)));
+}
+
+} // namespace
+
+ZrParticleScene::ZrParticleScene() : m_nThreads(HardwareThreads()) {}
+
+ZrParticleScene::~ZrParticleScene() = default;
+
+void ZrParticleScene::Add(ZrParticleEffect* effect)
+{
+    if (effect == nullptr || std::find(m_effects.begin(), m_effects.end(), effect) != m_effects.end())
+        return;
+    m_effects.push_back(effect);
+}
+
+void ZrParticleScene::Remove(ZrParticleEffect* effect)
+{
+    const auto at = std::find(m_effects.begin(), m_effects.end(), effect);
+    if (at != m_effects.end())
+        m_effects.erase(at);
+}
+
+ZrParticleEffect* ZrParticleScene::GetEffect(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(m_effects.size()))
+        return nullptr;
+    return m_effects[static_cast<size_t>(index)];
+}
+
+void ZrParticleScene::SetThreadCount(int count)
+{
+    const int threads = std::min(count > 0 ? count : HardwareThreads(), ThreadLimit());
+    if (threads == m_nThreads)
+        return;
+    m_nThreads = threads;
+    m_pool.reset();
+}
+
+void ZrParticleScene::Update(double dt) { Run(dt, &ZrParticleEffect::Update); }
+
+void ZrParticleScene::AfterRender(double dt) { Run(dt, &ZrParticleEffect::AfterRender); }
+
+void ZrParticleScene::Run(double dt, void (ZrParticleEffect::*step)(double))
+{
+    m_own.clear();
+    m_shared.clear();
+    if (m_nThreads > 1) {
+        for (ZrParticleEffect* effect : m_effects)
+            (effect->HasRandomStream() ? m_own : m_shared).push_back(effect);
+    }
+    if (m_own.size() < 2) {
+        // Nothing to share out: every effect in order on this thread.
+        for (ZrParticleEffect* effect : m_effects)
+            (effect->*step)(dt);
+        return;
+    }
+    if (!m_pool)
+        m_pool.reset(new Pool(m_nThreads));
+    m_pool->arena.execute([&] {
+        tbb::task_group group;
+        // The pool's threads start on the effects with their own stream while
+        // this thread runs the others in order; then it joins the pool.
+        group.run([&] {
+            tbb::parallel_for(tbb::blocked_range<size_t>(0, m_own.size()), [&](const tbb::blocked_range<size_t>& range) {
+                for (size_t i = range.begin(); i != range.end(); ++i)
+                    (m_own[i]->*step)(dt);
+            });
+        });
+        try {
+            for (ZrParticleEffect* effect : m_shared)
+                (effect->*step)(dt);
+        } catch (...) {
+            group.wait();
+            throw;
+        }
+        group.wait();
+    });
+}
+
+} // namespace ZRC

@@ -1,0 +1,168 @@
+// Scenes and effect streams: the particles an effect with its own stream
+// reaches depend only on its seed and its steps, never on the thread count.
+// These tests also run under ThreadSanitizer.
+#include "ZrParticle.h"
+#include "ZrParticleEffect.h"
+#include "ZrParticleScene.h"
+#include "ZrParticleSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace ZRC;
+
+namespace {
+
+const char* const kDocuments[] = {"effects/fire", "effects/smoke", "effects/fountain", "effects/explode",
+                                  "effects/rain", "effects/snow", "tests/simulation/golden/frames"};
+constexpr double kStep = 1.0 / 30.0;
+
+// Document `kind` of kDocuments; seeded unless the seed is 0.
+std::unique_ptr<ZrParticleEffect> Load(int kind, unsigned int seed)
+{
+    std::unique_ptr<ZrParticleEffect> effect(new ZrParticleEffect);
+    const std::string path = std::string(NBPS_SOURCE_DIR) + "/" + kDocuments[kind % 7] + ".par";
+    EXPECT_TRUE(effect->FromXML(path.c_str())) << path;
+    if (seed != 0)
+        effect->SetRandomSeed(seed);
+    return effect;
+}
+
+// FNV-1a over every slot of every system: liveness, position, velocity, age,
+// size, alpha and colour.
+unsigned long long Hash(const ZrParticleEffect& effect, unsigned long long h = 1469598103934665603ull)
+{
+    for (int s = 0; s < effect.GetParticleSystemNum(); ++s) {
+        ZrParticleSystem* system = effect.GetParticleSystem(s);
+        for (int i = 0; system != nullptr && i < system->GetParticleNum(); ++i) {
+            const ZrParticle& p = *system->GetParticle(i);
+            const ZrVector3d x = p.GetCurPos(), v = p.GetVelocity();
+            const ZrVector4d c = p.GetCurColor();
+            const double values[] = {double(p.IsAlive()), x.x, x.y, x.z, v.x, v.y, v.z, p.GetAge(),
+                                     p.GetCurSize(), p.GetCurAlpha(), c.x, c.y, c.z, c.w};
+            for (size_t b = 0; b < sizeof values; ++b)
+                h = (h ^ reinterpret_cast<const unsigned char*>(values)[b]) * 1099511628211ull;
+        }
+    }
+    return h;
+}
+
+unsigned long long Hash(const std::vector<std::unique_ptr<ZrParticleEffect>>& effects)
+{
+    unsigned long long h = 1469598103934665603ull;
+    for (const auto& effect : effects)
+        h = Hash(*effect, h);
+    return h;
+}
+
+// Fourteen effects, every fifth without a stream of its own.
+std::vector<std::unique_ptr<ZrParticleEffect>> Mixed()
+{
+    std::vector<std::unique_ptr<ZrParticleEffect>> effects;
+    for (int k = 0; k < 14; ++k)
+        effects.push_back(Load(k, k % 5 == 4 ? 0 : 100 + k));
+    return effects;
+}
+
+} // namespace
+
+TEST(Scene, SameParticlesOnAnyNumberOfThreads)
+{
+    // The reference: the host's own loop over the effects, in order.
+    std::srand(77);
+    std::vector<std::unique_ptr<ZrParticleEffect>> reference = Mixed();
+    const unsigned long long start = Hash(reference);
+    unsigned long long want = 0;
+    for (int frame = 0; frame < 40; ++frame) {
+        for (auto& effect : reference)
+            effect->Update(kStep);
+        for (auto& effect : reference)
+            effect->AfterRender(kStep);
+        want ^= Hash(reference) + static_cast<unsigned long long>(frame);
+    }
+    ASSERT_NE(Hash(reference), start);
+
+    for (int threads : {1, 2, 3, 8}) {
+        std::srand(77);
+        std::vector<std::unique_ptr<ZrParticleEffect>> effects = Mixed();
+        ZrParticleScene scene;
+        scene.SetThreadCount(threads);
+        for (auto& effect : effects)
+            scene.Add(effect.get());
+        unsigned long long got = 0;
+        for (int frame = 0; frame < 40; ++frame) {
+            scene.Update(kStep);
+            scene.AfterRender(kStep);
+            got ^= Hash(effects) + static_cast<unsigned long long>(frame);
+        }
+        EXPECT_EQ(got, want) << threads << " threads";
+    }
+}
+
+TEST(Scene, RemovedEffectsAreNeverTouchedAgain)
+{
+    std::vector<std::unique_ptr<ZrParticleEffect>> effects;
+    for (int k = 0; k < 4; ++k)
+        effects.push_back(Load(k, 1 + k));
+    ZrParticleScene scene;
+    scene.SetThreadCount(2);
+    for (auto& effect : effects)
+        scene.Add(effect.get());
+    scene.Add(effects[1].get());
+    scene.Add(nullptr);
+    ASSERT_EQ(scene.GetEffectNum(), 4);
+    scene.Update(kStep);
+    scene.AfterRender(kStep);
+
+    scene.Remove(effects[1].get());
+    effects[1].reset(); // deleted: the sanitizers see any later use
+    scene.Remove(effects[2].get());
+    const unsigned long long kept = Hash(*effects[2]), other = Hash(*effects[3]);
+    for (int frame = 0; frame < 5; ++frame) {
+        scene.Update(kStep);
+        scene.AfterRender(kStep);
+    }
+    EXPECT_EQ(Hash(*effects[2]), kept);
+    EXPECT_NE(Hash(*effects[3]), other);
+    EXPECT_EQ(scene.GetEffectNum(), 2);
+    EXPECT_EQ(scene.GetEffect(1), effects[3].get());
+    EXPECT_EQ(scene.GetEffect(2), nullptr);
+}
+
+TEST(EffectStream, SeedsAndCopiesGiveTheSameParticlesWithoutTouchingRand)
+{
+    // A second effect with the same seed keeps pace with the first, and so do
+    // copies of it made halfway, each continuing the stream on its own.
+    std::unique_ptr<ZrParticleEffect> source = Load(6, 7), again = Load(6, 7), other = Load(6, 8);
+    auto run = [](std::initializer_list<ZrParticleEffect*> effects, int frames) {
+        for (int frame = 0; frame < frames; ++frame)
+            for (ZrParticleEffect* e : effects)
+                e->Update(kStep), e->AfterRender(kStep);
+    };
+    std::srand(3);
+    const int next = std::rand();
+    std::srand(3);
+    run({source.get(), again.get(), other.get()}, 70); // some slots have died
+    ZrParticleEffect made, copy(*source), assigned;
+    ASSERT_EQ(made.Make(source.get()), 1);
+    assigned = *source;
+    run({source.get(), &made, &copy, &assigned, again.get(), other.get()}, 20);
+    EXPECT_EQ(std::rand(), next) << "seeded effects never draw from rand()";
+    const unsigned long long h = Hash(*source);
+    for (ZrParticleEffect* e : {&made, &copy, &assigned, again.get()})
+        EXPECT_EQ(Hash(*e), h);
+    EXPECT_NE(Hash(*other), h);
+
+    // Without a seed an effect, and its copies, draw from rand().
+    std::unique_ptr<ZrParticleEffect> unseeded = Load(6, 0);
+    ZrParticleEffect plain(*unseeded);
+    EXPECT_EQ(plain.HasRandomStream() * 10 + made.HasRandomStream(), 1);
+    std::srand(3);
+    plain.Update(kStep);
+    EXPECT_NE(std::rand(), next);
+}
