@@ -3,11 +3,26 @@
 // rate scaled by the number of its copies in the scene, so that both hold about
 // the same particles in total. Both run one Update and one AfterRender per
 // effect per frame at 60 frames per second, from their steady state.
+//
+// Then scenes of 100 and 1,000 bundled effects, each with a stream of its own,
+// driven by ZrParticleScene on 1, 2, 4 and 8 threads (as many as the machine
+// has), each beside the same loop as above over the same effects and a plain
+// pass of as many threads over the same pools: what the memory allows.
 #include <NbParticleSystem600/NbParticleSystem600.h>
 
 #include <benchmark/benchmark.h>
+#include <oneapi/tbb/blocked_range.h>
+#include <oneapi/tbb/parallel_for.h>
+#include <oneapi/tbb/task_arena.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <map>
 #include <memory>
+#include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 using namespace ZRC;
@@ -40,10 +55,12 @@ struct Scene {
                         live += system->GetParticle(i)->IsAlive();
         return live;
     }
-    void Add(const char* name, int rateScale)
+    void Add(const char* name, int rateScale, unsigned int seed = 0)
     {
         std::unique_ptr<ZrParticleEffect> effect(new ZrParticleEffect);
         ok = ok && effect->FromXML(name) && effect->GetParticleSystemNum() > 0;
+        if (seed != 0)
+            effect->SetRandomSeed(seed);
         for (int s = 0; rateScale > 1 && s < effect->GetParticleSystemNum(); ++s) {
             ZrParticleSystem* system = effect->GetParticleSystem(s);
             auto* emitter = system ? dynamic_cast<ZrCommonEmitter*>(system->GetEmitter()) : nullptr;
@@ -60,8 +77,14 @@ struct Scene {
     }
 };
 
-// Built once per kind: the effects are read from the packed container and run
-// for ten seconds, longer than any bundled particle lives.
+// Runs a new scene for ten seconds, longer than any bundled particle lives.
+void Settle(Scene& scene)
+{
+    for (int frame = 0; frame < 600; ++frame)
+        scene.Frame();
+}
+
+// Built once per kind: the effects are read from the packed container.
 Scene& GetScene(bool many)
 {
     static std::unique_ptr<Scene> scenes[2];
@@ -76,8 +99,22 @@ Scene& GetScene(bool many)
             for (int n = 0; n < kKinds; ++n)
                 scene->Add(kNames[n], (kSceneEffects - n + kKinds - 1) / kKinds);
         }
-        for (int frame = 0; frame < 600; ++frame)
-            scene->Frame();
+        Settle(*scene);
+    }
+    return *scene;
+}
+
+// `count` bundled effects, each seeded with its place in the scene.
+Scene& GetSeededScene(int count)
+{
+    static std::map<int, std::unique_ptr<Scene>> scenes;
+    std::unique_ptr<Scene>& scene = scenes[count];
+    if (!scene) {
+        ZrCommon3D::ms_strSceneResFoloderPath = NBPS_BINARY_DIR "/effects/";
+        scene.reset(new Scene);
+        for (int k = 0; k < count; ++k)
+            scene->Add(kNames[k % kKinds], 1, static_cast<unsigned int>(k + 1));
+        Settle(*scene);
     }
     return *scene;
 }
@@ -100,5 +137,136 @@ void BM_Scene(benchmark::State& state)
                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_Scene)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+// The step of the plain pass: small enough to leave the scene as it is.
+constexpr double kTinyStep = 1e-6;
+
+// Frames a second on one thread, per benchmark and scene, measured in this run
+// (the one-thread run is registered first, so it runs first).
+std::map<std::string, double>& OneThreadFps()
+{
+    static std::map<std::string, double> fps;
+    return fps;
+}
+
+// Runs frames for the benchmark's time and reports frames a second and the
+// speed-up over the same benchmark on one thread.
+template <class Frame>
+void Measure(benchmark::State& state, const std::string& key, Scene& scene, int threads, Frame frame)
+{
+    if (!scene.ok) {
+        state.SkipWithError("bundled effects missing from the container");
+        return;
+    }
+    const int live = scene.Live();
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state)
+        frame();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double fps = seconds > 0.0 ? static_cast<double>(state.iterations()) / seconds : 0.0;
+    if (threads == 1)
+        OneThreadFps()[key] = fps;
+    const double one = OneThreadFps()[key];
+    state.counters["threads"] = threads;
+    state.counters["live"] = live;
+    state.counters["fps"] = fps;
+    state.counters["speedup"] = one > 0.0 ? fps / one : 0.0;
+}
+
+// Today's loop: one Update and one AfterRender per effect, in order, on the
+// calling thread.
+void BM_Loop(benchmark::State& state)
+{
+    Scene& scene = GetSeededScene(static_cast<int>(state.range(0)));
+    Measure(state, "loop" + std::to_string(state.range(0)), scene, 1, [&] { scene.Frame(); });
+}
+
+// The scene object on range(1) threads: Update over every effect, then AfterRender.
+void BM_SceneThreads(benchmark::State& state)
+{
+    Scene& scene = GetSeededScene(static_cast<int>(state.range(0)));
+    const int threads = static_cast<int>(state.range(1));
+    ZrParticleScene driver;
+    driver.SetThreadCount(threads);
+    for (const auto& effect : scene.effects)
+        driver.Add(effect.get());
+    Measure(state, "scene" + std::to_string(state.range(0)), scene, threads, [&] {
+        driver.Update(kStep);
+        driver.AfterRender(kStep);
+    });
+}
+
+// Each live particle's position and velocity read and the moved position
+// written back, shared out over range(1) threads as the scene shares out its
+// effects.
+void BM_PlainThreads(benchmark::State& state)
+{
+    Scene& scene = GetSeededScene(static_cast<int>(state.range(0)));
+    const int threads = static_cast<int>(state.range(1));
+    tbb::task_arena arena(threads);
+    auto pass = [&](ZrParticleEffect& effect) {
+        for (int s = 0; s < effect.GetParticleSystemNum(); ++s) {
+            ZrParticleSystem* system = effect.GetParticleSystem(s);
+            for (int i = 0; system != nullptr && i < system->GetParticleNum(); ++i) {
+                ZrParticle* p = system->GetParticle(i);
+                if (p->IsAlive())
+                    p->SetPosition(p->GetCurPos() + p->GetVelocity() * kTinyStep);
+            }
+        }
+    };
+    Measure(state, "plain" + std::to_string(state.range(0)), scene, threads, [&] {
+        if (threads == 1) {
+            for (const auto& effect : scene.effects)
+                pass(*effect);
+        } else {
+            arena.execute([&] {
+                tbb::parallel_for(tbb::blocked_range<size_t>(0, scene.effects.size()),
+                                  [&](const tbb::blocked_range<size_t>& r) {
+                                      for (size_t i = r.begin(); i != r.end(); ++i)
+                                          pass(*scene.effects[i]);
+                                  });
+            });
+        }
+        benchmark::ClobberMemory();
+    });
+}
+
+// The cost of one draw: rand() itself, the library's draw with no stream
+// installed (which calls rand()), and with one.
+void BM_Draw(benchmark::State& state)
+{
+    ZrRandomStream stream(1);
+    ZrRandomStream::Install(state.range(0) == 2 ? &stream : nullptr);
+    for (auto _ : state) {
+        int r = state.range(0) == 0 ? std::rand() : ZrRandomStream::Draw();
+        benchmark::DoNotOptimize(r);
+    }
+    ZrRandomStream::Install(nullptr);
+    state.SetLabel(state.range(0) == 0 ? "rand()" : state.range(0) == 1 ? "Draw, no stream" : "Draw, own stream");
+}
+BENCHMARK(BM_Draw)->Arg(0)->Arg(1)->Arg(2);
+
+// 1, 2, 4 and 8 threads, as far as the machine has them.
+void ThreadCounts(benchmark::internal::Benchmark* b, int effects)
+{
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    for (int threads = 1; threads <= 8 && threads <= cores; threads *= 2)
+        b->Args({effects, threads});
+}
+
+BENCHMARK(BM_Loop)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SceneThreads)->Apply([](benchmark::internal::Benchmark* b) { ThreadCounts(b, 100); })
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainThreads)->Apply([](benchmark::internal::Benchmark* b) { ThreadCounts(b, 100); })
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Loop)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SceneThreads)->Apply([](benchmark::internal::Benchmark* b) { ThreadCounts(b, 1000); })
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainThreads)->Apply([](benchmark::internal::Benchmark* b) { ThreadCounts(b, 1000); })
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
