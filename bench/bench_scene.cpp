@@ -177,24 +177,44 @@ void Measure(benchmark::State& state, const std::string& key, Scene& scene, int 
     state.counters["speedup"] = one > 0.0 ? fps / one : 0.0;
 }
 
-// Today's loop: one Update and one AfterRender per effect, in order, on the
-// calling thread.
+// Today's loop on the calling thread: one Update and one AfterRender per
+// effect, in order (range(1) 0); or, as a host that draws between the two
+// must, Update over every effect, then AfterRender over every effect (1).
 void BM_Loop(benchmark::State& state)
 {
     Scene& scene = GetSeededScene(static_cast<int>(state.range(0)));
-    Measure(state, "loop" + std::to_string(state.range(0)), scene, 1, [&] { scene.Frame(); });
+    const bool twoPasses = state.range(1) != 0;
+    state.SetLabel(twoPasses ? "two passes" : "one pass");
+    Measure(state, "loop" + std::to_string(state.range(0)) + (twoPasses ? "b" : "a"), scene, 1, [&] {
+        if (!twoPasses) {
+            scene.Frame();
+            return;
+        }
+        for (const auto& effect : scene.effects)
+            effect->Update(kStep);
+        for (const auto& effect : scene.effects)
+            effect->AfterRender(kStep);
+    });
 }
 
-// The scene object on range(1) threads: Update over every effect, then AfterRender.
+// The scene object on range(1) threads: Update over every effect, then
+// AfterRender (range(2) 0), as a host that draws between them calls it; or
+// Frame, both steps of each effect in turn (1).
 void BM_SceneThreads(benchmark::State& state)
 {
     Scene& scene = GetSeededScene(static_cast<int>(state.range(0)));
     const int threads = static_cast<int>(state.range(1));
+    const bool inTurn = state.range(2) != 0;
+    state.SetLabel(inTurn ? "Frame" : "Update, AfterRender");
     ZrParticleScene driver;
     driver.SetThreadCount(threads);
     for (const auto& effect : scene.effects)
         driver.Add(effect.get());
-    Measure(state, "scene" + std::to_string(state.range(0)), scene, threads, [&] {
+    Measure(state, "scene" + std::to_string(state.range(0)) + (inTurn ? "b" : "a"), scene, threads, [&] {
+        if (inTurn) {
+            driver.Frame(kStep);
+            return;
+        }
         driver.Update(kStep);
         driver.AfterRender(kStep);
     });
@@ -250,23 +270,26 @@ void BM_Draw(benchmark::State& state)
 }
 BENCHMARK(BM_Draw)->Arg(0)->Arg(1)->Arg(2);
 
-// 1, 2, 4 and 8 threads, as far as the machine has them.
-void ThreadCounts(benchmark::internal::Benchmark* b, int effects)
+// 1, 2, 4 and 8 threads, as far as the machine has them; `modes` more
+// arguments 0 .. modes - 1 after the thread count.
+void ThreadCounts(benchmark::internal::Benchmark* b, int effects, int modes)
 {
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    for (int threads = 1; threads <= 8 && threads <= cores; threads *= 2)
-        b->Args({effects, threads});
+    for (int mode = 0; mode < modes; ++mode)
+        for (int threads = 1; threads <= 8 && threads <= cores; threads *= 2)
+            b->Args(modes > 1 ? std::vector<int64_t>{effects, threads, mode} : std::vector<int64_t>{effects, threads});
 }
 
-BENCHMARK(BM_Loop)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SceneThreads)->Apply([](benchmark::internal::Benchmark* b) { ThreadCounts(b, 100); })
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_PlainThreads)->Apply([](benchmark::internal::Benchmark* b) { ThreadCounts(b, 100); })
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Loop)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SceneThreads)->Apply([](benchmark::internal::Benchmark* b) { ThreadCounts(b, 1000); })
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_PlainThreads)->Apply([](benchmark::internal::Benchmark* b) { ThreadCounts(b, 1000); })
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+void Scene100(benchmark::internal::Benchmark* b) { ThreadCounts(b, 100, 2); }
+void Plain100(benchmark::internal::Benchmark* b) { ThreadCounts(b, 100, 1); }
+void Scene1000(benchmark::internal::Benchmark* b) { ThreadCounts(b, 1000, 2); }
+void Plain1000(benchmark::internal::Benchmark* b) { ThreadCounts(b, 1000, 1); }
+
+BENCHMARK(BM_Loop)->Args({100, 0})->Args({100, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SceneThreads)->Apply(Scene100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainThreads)->Apply(Plain100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Loop)->Args({1000, 0})->Args({1000, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SceneThreads)->Apply(Scene1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainThreads)->Apply(Plain1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -101,12 +101,19 @@ void ZrParticleScene::SetThreadCount(int count)
     m_pool.reset();
 }
 
-void ZrParticleScene::Update(double dt) { Run(dt, &ZrParticleEffect::Update); }
+void ZrParticleScene::Update(double dt) { Run(dt, &ZrParticleEffect::Update, nullptr); }
 
-void ZrParticleScene::AfterRender(double dt) { Run(dt, &ZrParticleEffect::AfterRender); }
+void ZrParticleScene::AfterRender(double dt) { Run(dt, &ZrParticleEffect::AfterRender, nullptr); }
 
-void ZrParticleScene::Run(double dt, void (ZrParticleEffect::*step)(double))
+void ZrParticleScene::Frame(double dt) { Run(dt, &ZrParticleEffect::Update, &ZrParticleEffect::AfterRender); }
+
+void ZrParticleScene::Run(double dt, Step first, Step second)
 {
+    auto step = [dt, first, second](ZrParticleEffect* effect) {
+        (effect->*first)(dt);
+        if (second != nullptr)
+            (effect->*second)(dt);
+    };
     m_own.clear();
     m_shared.clear();
     if (m_nThreads > 1) {
@@ -116,7 +123,7 @@ void ZrParticleScene::Run(double dt, void (ZrParticleEffect::*step)(double))
     if (m_own.size() < 2) {
         // Nothing to share out: every effect in order on this thread.
         for (ZrParticleEffect* effect : m_effects)
-            (effect->*step)(dt);
+            step(effect);
         return;
     }
     if (!m_pool)
@@ -132,13 +139,13 @@ void ZrParticleScene::Run(double dt, void (ZrParticleEffect::*step)(double))
             tbb::parallel_for(tbb::blocked_range<size_t>(0, m_own.size()), [&](const tbb::blocked_range<size_t>& range) {
                 Receive(&handOver[0]);
                 for (size_t i = range.begin(); i != range.end(); ++i)
-                    (m_own[i]->*step)(dt);
+                    step(m_own[i]);
                 Publish(&handOver[1]);
             });
         });
         try {
             for (ZrParticleEffect* effect : m_shared)
-                (effect->*step)(dt);
+                step(effect);
         } catch (...) {
             group.wait();
             throw;

@@ -63,6 +63,14 @@ public:
     // not a finite number advances nothing, as for one effect).
     void Update(double dt);
     void AfterRender(double dt);
+    // Update and then AfterRender of each effect in turn, so that each walks
+    // its particles once while they are in the cache instead of twice, for
+    // hosts that draw after the frame: AfterRender changes only velocities, so
+    // the particles look as they did between Update and AfterRender. Effects
+    // without a stream of their own take their turns on the calling thread in
+    // the order added (their draws then follow that order: one effect's Update
+    // and AfterRender, then the next effect's).
+    void Frame(double dt);
 
     // The threads that work on a frame, the calling thread included. 0 (or
     // less) takes what the hardware offers the process; 1 runs everything on
@@ -74,7 +82,9 @@ public:
 
 private:
     struct Pool;
-    void Run(double dt, void (ZrParticleEffect::*step)(double));
+    typedef void (ZrParticleEffect::*Step)(double);
+    // Each effect's first step, then its second (when not null).
+    void Run(double dt, Step first, Step second);
 
     std::vector<ZrParticleEffect*> m_effects;
     // Per frame: the effects with their own stream and those without, kept

@@ -33,7 +33,14 @@ public:
     explicit ZrRandomStream(unsigned long long seed = 0, unsigned long long sequence = kDefaultSequence);
 
     // The next 32-bit output of the generator.
-    unsigned int NextWord();
+    unsigned int NextWord()
+    {
+        const unsigned long long old = m_state;
+        m_state = old * 6364136223846793005ull + m_inc;
+        const unsigned int shifted = static_cast<unsigned int>(((old >> 18u) ^ old) >> 27u);
+        const unsigned int rot = static_cast<unsigned int>(old >> 59u);
+        return (shifted >> rot) | (shifted << ((32u - rot) & 31u));
+    }
     // The next number in 0..RAND_MAX.
     int Next() { return static_cast<int>(NextWord() >> kShift); }
 
