@@ -270,10 +270,15 @@ void BM_Draw(benchmark::State& state)
 }
 BENCHMARK(BM_Draw)->Arg(0)->Arg(1)->Arg(2);
 
+// On a shared machine other work only ever slows a run down: the fastest of
+// several repetitions is the closest to the machine's own figure.
+double Fastest(const std::vector<double>& values) { return *std::min_element(values.begin(), values.end()); }
+
 // 1, 2, 4 and 8 threads, as far as the machine has them; `modes` more
 // arguments 0 .. modes - 1 after the thread count.
 void ThreadCounts(benchmark::internal::Benchmark* b, int effects, int modes)
 {
+    b->ComputeStatistics("min", Fastest);
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     for (int mode = 0; mode < modes; ++mode)
         for (int threads = 1; threads <= 8 && threads <= cores; threads *= 2)
@@ -285,10 +290,10 @@ void Plain100(benchmark::internal::Benchmark* b) { ThreadCounts(b, 100, 1); }
 void Scene1000(benchmark::internal::Benchmark* b) { ThreadCounts(b, 1000, 2); }
 void Plain1000(benchmark::internal::Benchmark* b) { ThreadCounts(b, 1000, 1); }
 
-BENCHMARK(BM_Loop)->Args({100, 0})->Args({100, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Loop)->Args({100, 0})->Args({100, 1})->ComputeStatistics("min", Fastest)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SceneThreads)->Apply(Scene100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PlainThreads)->Apply(Plain100)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Loop)->Args({1000, 0})->Args({1000, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Loop)->Args({1000, 0})->Args({1000, 1})->ComputeStatistics("min", Fastest)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SceneThreads)->Apply(Scene1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PlainThreads)->Apply(Plain1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
