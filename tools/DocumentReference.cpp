@@ -448,7 +448,13 @@ std::string DocumentReference::ShortPath(int i)
         path.erase(path.end() - 2);
         word.erase(word.end() - 2);
     }
-    for (size_t k = 1; k <= path.size(); ++k) {
+    // A child of the classes of a strategy shows the strategy, and its class
+    // when it is one class's own: Placer/ScrewPlacer/RoundTime, Placer/PlacerType.
+    const int strategy = StrategyOf(i);
+    const size_t longest = strategy >= 0 && At(strategy).children.size() > 1
+                               ? path.size() - At(strategy).path.size() + 1
+                               : 1;
+    for (size_t k = longest; k <= path.size(); ++k) {
         size_t from = path.size() - k;
         if (Representatives(Find(std::vector<std::string>(path.begin() + static_cast<long>(from), path.end()), false)) !=
             std::vector<int>{first})
