@@ -2,12 +2,16 @@
 // on documents the library writes.
 #include <NbParticleSystem600/NbParticleSystem600.h>
 
+#include "EffectChecker.h"
 #include "NbTestSupport.h"
 #include "ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <memory>
 
 using namespace ZRC;
 using tooltest::Shell;
@@ -101,6 +105,100 @@ TEST(EffectCheck, ReportsEachFaultOnceAtItsPlace)
         EXPECT_EQ(out.compare(0, expected.size(), expected), 0) << out << "expected: " << expected;
         EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
         EXPECT_EQ(code, std::string(c.expected).find("error") != std::string::npos ? 1 : 0) << c.expected;
+    }
+}
+
+// Reads a document through the library, as a host would.
+std::unique_ptr<ZrParticleEffect> Read(const nbtest::TempDir& dir, const std::string& text)
+{
+    std::unique_ptr<ZrParticleEffect> effect(new ZrParticleEffect());
+    EXPECT_EQ(effect->FromXML(dir.Write("read.par", text).c_str()), 1);
+    return effect;
+}
+
+ZrCommonEmitter* EmitterOf(ZrParticleEffect& e) { return dynamic_cast<ZrCommonEmitter*>(e.GetParticleSystem(0)->GetEmitter()); }
+
+// What check says a number text reads as must be what the reader stores:
+// the value in its message, or the text's own value when it says nothing.
+TEST(EffectCheck, EveryNumberReadsAsItsMessageSays)
+{
+    struct Field {
+        const char* name;
+        const char* before; // where the element goes in kBase
+        char kind;        // 'f' float, 'd' double, 'i' int
+        std::function<double(ZrParticleEffect&)> stored;
+    };
+    const Field fields[] = {
+        {"Radius", "</ParticleTemple>", 'f', [](ZrParticleEffect& e) { return EmitterOf(e)->GetParticleTemplate()->GetRadius(); }},
+        {"SizeRangeStart", "<LifeTime>", 'f',
+         [](ZrParticleEffect& e) {
+             ZrParticle p(*EmitterOf(e)->GetParticleTemplate());
+             p.UpdateParticle(0.0);
+             return p.GetCurSize();
+         }},
+        {"Position:X", "<Radius>1", 'd', [](ZrParticleEffect& e) { return EmitterOf(e)->GetPlacer()->GetPosition().x; }},
+        {"RoundTime", "<Radius>1", 'd',
+         [](ZrParticleEffect& e) { return dynamic_cast<ZrScrewPlacer*>(EmitterOf(e)->GetPlacer())->GetRoundTime(); }},
+        {"NumPerSecond", "</Counter>", 'i', [](ZrParticleEffect& e) { return EmitterOf(e)->GetCounter()->GetCountPerSecond(); }},
+    };
+    const char* texts[] = {"1,5",  " 2",  "3abc", "1e3",    "0x10",   "inf",        "nan",         "1e39",  "-0",
+                           "",     "+.5", "12.7", "1e37",   "-3.5e38", "3000000000", "-2147483649", "  ",    ".",
+                           "1e",   "0x1p4", "infinity", "-nan", "1.5.2", "\t7\n", "\xd9\xa3", "1e-50", "5e-324",
+                           "-",    "+",   "1 2",  "9e35",   "007",    "2147483647", "1E+2",       "4.",    "e5"};
+    nbtest::TempDir dir;
+    for (const Field& f : fields) {
+        for (const char* text : texts) {
+            std::string element = std::string("<") + f.name + ">" + text + "</" + f.name + ">";
+            std::string doc = ReplaceAll(ReplaceAll(kBase, ">RegionPlacer<", ">ScrewPlacer<"), "<NumPerSecond>120</NumPerSecond>", "");
+            if (std::string(f.name) == "Position:X")
+                element = "<Position>" + element + "</Position>";
+            doc.insert(doc.find(f.before), element);
+            SCOPED_TRACE(std::string(f.name) + " '" + text + "'");
+            std::string said;
+            for (const EffectChecker::Finding& finding : EffectChecker::Check(doc, "")) {
+                if (finding.message.rfind("'" + std::string(f.name) + "': ", 0) == 0)
+                    said = finding.message;
+            }
+            const size_t at = said.find("(it reads as ");
+            ASSERT_TRUE(said.empty() || at != std::string::npos) << said;
+            double expected = said.empty() ? std::strtod(text, nullptr) : std::strtod(said.c_str() + at + 13, nullptr);
+            if (said.empty() && f.kind == 'i')
+                expected = static_cast<double>(std::strtoll(text, nullptr, 10));
+            if (f.kind == 'f')
+                expected = static_cast<float>(expected);
+            std::unique_ptr<ZrParticleEffect> effect = Read(dir, doc);
+            EXPECT_EQ(f.stored(*effect), expected) << said;
+        }
+    }
+}
+
+// Where check says a placer places nothing, the particles start where it says.
+TEST(EffectCheck, PlacerWarningsAgreeWithTheSimulation)
+{
+    nbtest::TempDir dir;
+    const std::string still = ReplaceAll(kBase, "<InfluenceType>AccelInfluence</InfluenceType>", "<InfluenceType>None</InfluenceType>");
+    const std::string fixed = ReplaceAll(still, "<Shooter><ShooterType>RadialShooter</ShooterType></Shooter>",
+                                         "<Shooter><ShooterType>SingleShooter</ShooterType><SpeedRangeStart>0</SpeedRangeStart>"
+                                         "<SpeedRangeEnd>0</SpeedRangeEnd></Shooter>");
+    for (const char* placer : {"BoxPlacer", "PolygonPlacer"}) {
+        const std::string doc = ReplaceAll(fixed, "RegionPlacer</PlacerType><Radius>1</Radius>",
+                                           std::string(placer) + "</PlacerType><Position><Position:X>5</Position:X></Position>");
+        const std::vector<EffectChecker::Finding> findings = EffectChecker::Check(doc, "");
+        ASSERT_EQ(findings.size(), 2u) << placer; // and the unknown influence
+        EXPECT_NE(findings[0].message.find("places nothing"), std::string::npos);
+        EXPECT_NE(findings[0].message.find("every particle starts at the origin (0, 0, 0), not at its 'Position'"),
+                  std::string::npos);
+        std::unique_ptr<ZrParticleEffect> effect = Read(dir, doc);
+        for (int frame = 0; frame < 5; ++frame) {
+            effect->Update(1.0 / 30);
+            effect->AfterRender(1.0 / 30);
+        }
+        ZrParticleSystem* system = effect->GetParticleSystem(0);
+        ASSERT_GT(system->GetParticleNum(), 0);
+        for (int i = 0; i < system->GetParticleNum(); ++i) {
+            const ZrVector3d at = system->GetParticle(i)->GetCurPos();
+            EXPECT_EQ(std::fabs(at.x) + std::fabs(at.y) + std::fabs(at.z), 0.0) << placer;
+        }
     }
 }
 
