@@ -673,8 +673,8 @@ int DocumentReference::Command(const std::string& path)
     std::vector<std::string> topics;
     for (size_t i = 0; i < count; ++i)
         topics.push_back(sections[i].topic);
-    std::fprintf(stderr, "\n  paths look like Placer/ScrewPlacer/RoundTime or LifeTime; explain QuenmarParticleEffect "
-                         "shows the whole document, and the chapters are %s\n",
-                 List(topics).c_str());
+    const std::string hint = "name an element by a path such as LifeTime or Placer/ScrewPlacer/RoundTime (the root, "
+                             "QuenmarParticleEffect, lists its children), or a chapter: " + List(topics, " or ");
+    std::fprintf(stderr, "\n  %s\n", Wrap(hint, kWidth - 2, 2).c_str());
     return 1;
 }
