@@ -297,8 +297,8 @@ const Entry kEntries[] = {
      "Greater than 0. 0 or less: the particles never die of age; each takes a random size, alpha and colour "
      "between the range ends at birth and keeps them, and a CommonCounter then adds particles every frame until "
      "the pool is full.",
-     "Seconds here, but milliseconds in the library's GetLifeTime and SetLifeTime and in nbparticle info: 1.5 "
-     "here is 1500 there.\n"
+     "Seconds here, but milliseconds in the library's GetLifeTime and SetLifeTime: 1.5 here is 1500 there "
+     "(nbparticle info shows both).\n"
      "A particle is updated, and moves, in every frame that starts with its age at most LifeTime, and dies in "
      "the first frame that starts later: about LifeTime x frame rate + 1 frames.",
      ""},
@@ -485,8 +485,8 @@ const Section kSections[] = {
      "- lengths and positions: scene units (Position, Radius, ParticleWidth, ParticleHeight)\n"
      "- speeds: scene units per second (SpeedRange, WindVelocity, SpeedStart)\n"
      "- accelerations: scene units per second squared (AccelSize times the length of AccelDirection)\n"
-     "- times: seconds (LifeTime, RoundTime, PowerTime); milliseconds only in GetLifeTime, SetLifeTime and "
-     "nbparticle info\n"
+     "- times: seconds (LifeTime, RoundTime, PowerTime); milliseconds only in the library's GetLifeTime and "
+     "SetLifeTime\n"
      "- angles: degrees\n"
      "- sizes: factors on ParticleWidth and ParticleHeight\n"
      "- alpha and colour components: 0 to 1\n"
