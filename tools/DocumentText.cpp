@@ -524,6 +524,32 @@ const Section kSections[] = {
      "nbparticle check reports every number text that does not read as written, and says what it reads as."},
 };
 
+const char* const kSample = "<QuenmarParticleEffect>\n"
+                            "  <EffectType>FountainEffect</EffectType>\n"
+                            "  <ParticleSystem>\n"
+                            "    <Emitter>\n"
+                            "      <EmitterType>CommonEmitter</EmitterType>\n"
+                            "      <Counter><CounterType>CommonCounter</CounterType><NumPerSecond>240</NumPerSecond></Counter>\n"
+                            "      <Placer><PlacerType>PointPlacer</PlacerType></Placer>\n"
+                            "      <Shooter>\n"
+                            "        <ShooterType>RadialShooter</ShooterType>\n"
+                            "        <SpeedRangeStart>4</SpeedRangeStart><SpeedRangeEnd>5</SpeedRangeEnd>\n"
+                            "        <ThetaRangeStart>0</ThetaRangeStart><ThetaRangeEnd>15</ThetaRangeEnd>\n"
+                            "      </Shooter>\n"
+                            "      <ParticleTemple><SizeRangeStart>1</SizeRangeStart><SizeRangeEnd>0.3</SizeRangeEnd>"
+                            "<LifeTime>1.2</LifeTime></ParticleTemple>\n"
+                            "    </Emitter>\n"
+                            "    <Influence>\n"
+                            "      <InfluenceType>AccelInfluence</InfluenceType>\n"
+                            "      <Accel><AccelDirection:X>0</AccelDirection:X><AccelDirection:Y>-1</AccelDirection:Y>"
+                            "<AccelDirection:Z>0</AccelDirection:Z><AccelSize>9.8</AccelSize></Accel>\n"
+                            "    </Influence>\n"
+                            "    <ParticleType>GLOW_PARTICLE</ParticleType>\n"
+                            "    <ParticleWidth>0.2</ParticleWidth>\n"
+                            "    <ParticleHeight>0.2</ParticleHeight>\n"
+                            "  </ParticleSystem>\n"
+                            "</QuenmarParticleEffect>\n";
+
 } // namespace
 
 const DocumentText::Entry* DocumentText::Entries(size_t& count)
@@ -531,6 +557,8 @@ const DocumentText::Entry* DocumentText::Entries(size_t& count)
     count = sizeof kEntries / sizeof kEntries[0];
     return kEntries;
 }
+
+const char* DocumentText::Sample() { return kSample; }
 
 const DocumentText::Section* DocumentText::Sections(size_t& count)
 {

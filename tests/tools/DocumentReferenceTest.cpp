@@ -32,10 +32,11 @@ TEST(DocumentReference, EveryElementIsDescribedAndNamedByItsPaths)
         ASSERT_NE(item.text, nullptr);
         used.insert(item.text);
         EXPECT_NE(*item.text->meaning, '\0');
-        if (item.kind == Item::Class)
+        if (item.kind == Item::Class) {
             EXPECT_NE(*item.text->example, '\0');
-        else if (item.child && item.child->value != ZrDocumentLayout::Element)
+        } else if (item.child && item.child->value != ZrDocumentLayout::Element) {
             EXPECT_TRUE(*item.text->defaultValue && *item.text->range);
+        }
         const std::string text = DocumentReference::Explain(DocumentReference::ShortPath(index));
         EXPECT_EQ(text.rfind(DocumentReference::ShortPath(index) + "\n", 0), 0u) << text;
         EXPECT_EQ(DocumentReference::Explain(DocumentReference::FullPath(index)), text);
@@ -152,6 +153,8 @@ TEST(DocumentReference, ClassExamplesReadWithoutFault)
         ++examples;
     }
     EXPECT_EQ(examples, 13);
+    // The reference's whole document checks clean.
+    EXPECT_TRUE(EffectChecker::Check(DocumentText::Sample(), "").empty());
 }
 
 TEST(DocumentReference, ExplainPrintsTheEntryOrSaysWhichPathsToUse)
