@@ -2,10 +2,8 @@
 
 #include "ZrParticleEffect.h"
 
-#include <oneapi/tbb/blocked_range.h>
 #include <oneapi/tbb/global_control.h>
 #include <oneapi/tbb/info.h>
-#include <oneapi/tbb/parallel_for.h>
 #include <oneapi/tbb/task_arena.h>
 #include <oneapi/tbb/task_group.h>
 
@@ -55,6 +53,8 @@ void Receive(void* key)
 #endif
 }
 
+const size_t kRunsPerThread = 8;
+
 int HardwareThreads() { return std::max(1, tbb::info::default_concurrency()); }
 
 // The most threads the process lets oneTBB run at once (normally the
@@ -65,9 +65,12 @@ int ThreadLimit()
     return static_cast<int>(std::max<size_t>(1, std::min<size_t>(limit, 1024)));
 }
 
+// The thread count for a count a host asks for (0 or less: the hardware's).
+int Resolve(int count) { return std::min(count > 0 ? count : HardwareThreads(), ThreadLimit()); }
+
 } // namespace
 
-ZrParticleScene::ZrParticleScene() : m_nThreads(HardwareThreads()) {}
+ZrParticleScene::ZrParticleScene() : m_nThreads(Resolve(0)) {}
 
 ZrParticleScene::~ZrParticleScene() = default;
 
@@ -94,7 +97,7 @@ ZrParticleEffect* ZrParticleScene::GetEffect(int index) const
 
 void ZrParticleScene::SetThreadCount(int count)
 {
-    const int threads = std::min(count > 0 ? count : HardwareThreads(), ThreadLimit());
+    const int threads = Resolve(count);
     if (threads == m_nThreads)
         return;
     m_nThreads = threads;
@@ -132,17 +135,25 @@ void ZrParticleScene::Run(double dt, Step first, Step second)
     char handOver[2];
     Publish(&handOver[0]);
     m_pool->arena.execute([&] {
+        // The effects with their own stream in runs of neighbours, several
+        // runs a thread so that a thread that finishes early takes over work;
+        // the pool's threads start on them while this thread runs the others
+        // in order, then joins the pool. (Plain tasks of a group rather than
+        // a parallel loop: the loop's bookkeeping on this thread's stack is
+        // finished by other threads in ways the race detector cannot follow,
+        // while the group's own completion count it can.)
         tbb::task_group group;
-        // The pool's threads start on the effects with their own stream while
-        // this thread runs the others in order; then it joins the pool.
-        group.run([&] {
-            tbb::parallel_for(tbb::blocked_range<size_t>(0, m_own.size()), [&](const tbb::blocked_range<size_t>& range) {
+        const size_t count = m_own.size();
+        const size_t runs = std::min(count, static_cast<size_t>(m_nThreads) * kRunsPerThread);
+        for (size_t r = 0; r < runs; ++r) {
+            const size_t begin = count * r / runs, end = count * (r + 1) / runs;
+            group.run([&, begin, end] {
                 Receive(&handOver[0]);
-                for (size_t i = range.begin(); i != range.end(); ++i)
+                for (size_t i = begin; i < end; ++i)
                     step(m_own[i]);
                 Publish(&handOver[1]);
             });
-        });
+        }
         try {
             for (ZrParticleEffect* effect : m_shared)
                 step(effect);

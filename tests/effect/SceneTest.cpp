@@ -156,7 +156,7 @@ TEST(EffectStream, SeedsAndCopiesGiveTheSameParticlesWithoutTouchingRand)
     std::srand(3);
     const int next = std::rand();
     std::srand(3);
-    run({source.get(), again.get(), other.get()}, 70); // some slots have died
+    run({source.get(), again.get(), other.get()}, 70); // particles have died and slots are reused
     ZrParticleEffect made, copy(*source), assigned;
     ASSERT_EQ(made.Make(source.get()), 1);
     assigned = *source;
