@@ -55,6 +55,12 @@ std::string EffectLoader::BaseDir(const std::string& effect)
     return ::realpath(Folder(effect).c_str(), full) ? std::string(full) : Folder(effect);
 }
 
+std::string EffectLoader::ImageFolder(const std::string& effect) const
+{
+    const auto standIn = m_standIns.find(effect);
+    return standIn != m_standIns.end() ? standIn->second : BaseDir(effect);
+}
+
 std::unique_ptr<ZRC::ZrParticleEffect> EffectLoader::Load(const std::string& effect) const
 {
     if (!m_resources.empty())
@@ -62,7 +68,7 @@ std::unique_ptr<ZRC::ZrParticleEffect> EffectLoader::Load(const std::string& eff
     std::unique_ptr<ZRC::ZrParticleEffect> loaded(new ZRC::ZrParticleEffect());
     if (!loaded->FromXML(VEXA::VexaString(effect.c_str())) || loaded->GetParticleSystemNum() == 0)
         return nullptr;
-    const std::string base = BaseDir(effect);
+    const std::string base = ImageFolder(effect);
     for (int s = 0; s < loaded->GetParticleSystemNum(); ++s) {
         ZRC::ZrParticleSystem* sys = loaded->GetParticleSystem(s);
         const std::string beside = sys ? TextureLibrary::Beside(sys->GetColorImagePath().GetString(), base) : "";
@@ -75,7 +81,7 @@ std::unique_ptr<ZRC::ZrParticleEffect> EffectLoader::Load(const std::string& eff
 int EffectLoader::ReportMissingImages(const std::string& effect, ZRC::ZrParticleEffect& loaded,
                                       TextureLibrary& textures) const
 {
-    const std::string base = BaseDir(effect);
+    const std::string base = ImageFolder(effect);
     int missing = 0;
     for (int s = 0; s < loaded.GetParticleSystemNum(); ++s) {
         ZRC::ZrParticleSystem* sys = loaded.GetParticleSystem(s);

@@ -1,6 +1,7 @@
 #pragma once
 #include "TextureLibrary.h"
 
+#include <map>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -34,12 +35,19 @@ public:
     }
     // The folder of an effect file; "" for an effect named in the container.
     static std::string BaseDir(const std::string& effect);
+    // The folder whose images the effect uses: BaseDir, unless the effect
+    // file stands in for a document that lies elsewhere (see StandIn).
+    std::string ImageFolder(const std::string& effect) const;
+    // Reads the file standIn as if it lay in folder: for a copy of a document
+    // held elsewhere, such as the text an editor has not saved yet.
+    void StandIn(const std::string& standIn, const std::string& folder) { m_standIns[standIn] = folder; }
     // The data folder the tool uses when given no resource folder.
     static std::string DefaultResources();
     const std::string& Resources() const { return m_resources; }
 
 private:
     std::string m_resources;
+    std::map<std::string, std::string> m_standIns;
 };
 
 } // namespace nbparticle

@@ -3,6 +3,7 @@
 #include "Renderer.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace nbparticle {
@@ -26,9 +27,19 @@ public:
     using Sink = std::function<bool(int frame, const Frame& image)>;
 
     FrameLoop(const EffectLoader& loader, const std::string& effect, const PreviewSettings& settings);
+    ~FrameLoop();
     Result Run(const Sink& sink);
     // Particles drawn over the whole run.
     long Drawn() const { return m_drawn; }
+
+    // A run step by step, as Run does it: Start frames the camera, reads the
+    // effect afresh and seeds the draws (false when the effect does not
+    // read); each Step advances one frame and, when out is given, draws it,
+    // returning the particles drawn.
+    bool Start();
+    int Step(Frame* out);
+    // The effect being run, null before Start.
+    ZRC::ZrParticleEffect* Effect() const { return m_running.get(); }
 
 private:
     bool Fit(Camera& camera, ZRC::ZrVector3d& lo, ZRC::ZrVector3d& hi);
@@ -38,6 +49,9 @@ private:
     PreviewSettings m_settings;
     TextureLibrary m_textures;
     long m_drawn = 0;
+    std::unique_ptr<ZRC::ZrParticleEffect> m_running;
+    std::unique_ptr<Renderer> m_renderer;
+    bool m_stepped = false;
 };
 
 } // namespace nbparticle
