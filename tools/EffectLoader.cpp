@@ -90,13 +90,15 @@ int EffectLoader::ReportMissingImages(const std::string& effect, ZRC::ZrParticle
         const std::string colour = sys->GetColorImagePath().GetString();
         const std::string texture = sys->GetTexturePath().GetString();
         if (!colour.empty() && !sys->GetColorImage()) {
-            std::fprintf(stderr, "nbparticle: %s: colour image \"%s\" of system %d not found\n", effect.c_str(),
-                         colour.c_str(), s);
+            if (!m_quiet)
+                std::fprintf(stderr, "nbparticle: %s: colour image \"%s\" of system %d not found\n", effect.c_str(),
+                             colour.c_str(), s);
             ++missing;
         }
         if (!texture.empty() && !textures.Find(texture, base)) {
-            std::fprintf(stderr, "nbparticle: %s: texture \"%s\" of system %d not found\n", effect.c_str(),
-                         texture.c_str(), s);
+            if (!m_quiet)
+                std::fprintf(stderr, "nbparticle: %s: texture \"%s\" of system %d not found\n", effect.c_str(),
+                             texture.c_str(), s);
             ++missing;
         }
     }

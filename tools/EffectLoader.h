@@ -23,8 +23,8 @@ public:
 
     // The effect, or null when it cannot be read or has no particle system.
     std::unique_ptr<ZRC::ZrParticleEffect> Load(const std::string& effect) const;
-    // Says on stderr which images named by the effect were not found; returns
-    // how many.
+    // Says on stderr which images named by the effect were not found (unless
+    // quiet); returns how many.
     int ReportMissingImages(const std::string& effect, ZRC::ZrParticleEffect& loaded, TextureLibrary& textures) const;
 
     // Whether a regular file is at path.
@@ -41,6 +41,7 @@ public:
     // Reads the file standIn as if it lay in folder: for a copy of a document
     // held elsewhere, such as the text an editor has not saved yet.
     void StandIn(const std::string& standIn, const std::string& folder) { m_standIns[standIn] = folder; }
+    void SetQuiet(bool quiet) { m_quiet = quiet; }
     // The data folder the tool uses when given no resource folder.
     static std::string DefaultResources();
     const std::string& Resources() const { return m_resources; }
@@ -48,6 +49,7 @@ public:
 private:
     std::string m_resources;
     std::map<std::string, std::string> m_standIns;
+    bool m_quiet = false;
 };
 
 } // namespace nbparticle

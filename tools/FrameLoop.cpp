@@ -141,8 +141,10 @@ int FrameLoop::Step(Frame* out)
         m_running->AfterRender(dt);
     m_stepped = true;
     m_running->Update(dt);
-    return out ? m_renderer->Draw(*m_running, *out) : 0;
+    return out ? Draw(*out) : 0;
 }
+
+int FrameLoop::Draw(Frame& out) { return m_running ? m_renderer->Draw(*m_running, out) : 0; }
 
 FrameLoop::Result FrameLoop::Run(const Sink& sink)
 {

@@ -35,9 +35,10 @@ public:
     // A run step by step, as Run does it: Start frames the camera, reads the
     // effect afresh and seeds the draws (false when the effect does not
     // read); each Step advances one frame and, when out is given, draws it,
-    // returning the particles drawn.
+    // returning the particles drawn. Draw draws the frame reached again.
     bool Start();
     int Step(Frame* out);
+    int Draw(Frame& out);
     // The effect being run, null before Start.
     ZRC::ZrParticleEffect* Effect() const { return m_running.get(); }
 

@@ -7,6 +7,7 @@
 #include "EffectSource.h"
 #include "FrameLoop.h"
 #include "GifEncoder.h"
+#include "Studio.h"
 #include "WebpEncoder.h"
 
 #include <NbParticleSystem600/NbParticleSystem600.h>
@@ -155,6 +156,7 @@ struct Options {
     double fps = 30.0;
     unsigned seed = 1;
     std::vector<std::string> files;
+    Studio::Options studio;
 };
 
 // The subcommands and their options, in one place.
@@ -203,12 +205,20 @@ void DefineCommands(CLI::App& app, Options& o)
     CLI::App* check = app.add_subcommand("check", "Report what the library will not read in effect documents");
     check->add_option("effects", o.files, "effect files (.par) or names in the resource container")->required();
     check->add_option("--resources", o.resources, resourcesHelp);
+
+    CLI::App* studio = app.add_subcommand("studio", "Edit an effect document in the browser and watch it run, live");
+    studio->add_option("effect", o.studio.document, "effect file (.par)")->required();
+    studio->add_option("--port", o.studio.port, "port to serve on (0 picks a free one)")->capture_default_str();
+    studio->add_option("--listen", o.studio.listen, "address to listen on")->capture_default_str();
+    studio->add_option("--resources", o.studio.resources, resourcesHelp);
 }
 
 // Runs the subcommand that was parsed.
 int RunCommand(const CLI::App& app, const Options& o)
 {
     const std::string command = app.get_subcommands().front()->get_name();
+    if (command == "studio")
+        return Studio::Run(o.studio);
     PreviewSettings settings;
     settings.frames = o.frames;
     settings.fps = o.fps;
