@@ -1,6 +1,7 @@
 // nbparticle: renders, inspects, simulates and packs particle effects.
 #include "ContactSheet.h"
 #include "ContainerPacker.h"
+#include "DocumentReference.h"
 #include "EffectChecker.h"
 #include "EffectInfo.h"
 #include "EffectLoader.h"
@@ -206,6 +207,10 @@ void DefineCommands(CLI::App& app, Options& o)
     check->add_option("effects", o.files, "effect files (.par) or names in the resource container")->required();
     check->add_option("--resources", o.resources, resourcesHelp);
 
+    CLI::App* explain = app.add_subcommand("explain", "Explain an element of the effect document");
+    explain->add_option("path", o.effect, "element path such as Placer/ScrewPlacer/RoundTime or LifeTime, or a chapter: "
+                                          "order, coordinates, angles, units, time, colour, numbers")->required();
+
     CLI::App* studio = app.add_subcommand("studio", "Edit an effect document in the browser and watch it run, live");
     studio->add_option("effect", o.studio.document, "effect file (.par)")->required();
     studio->add_option("--port", o.studio.port, "port to serve on (0 picks a free one)")->capture_default_str();
@@ -217,6 +222,8 @@ void DefineCommands(CLI::App& app, Options& o)
 int RunCommand(const CLI::App& app, const Options& o)
 {
     const std::string command = app.get_subcommands().front()->get_name();
+    if (command == "explain")
+        return DocumentReference::Command(o.effect);
     if (command == "studio")
         return Studio::Run(o.studio);
     PreviewSettings settings;
