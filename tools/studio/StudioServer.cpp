@@ -1,6 +1,7 @@
 #include "StudioServer.h"
 
 #include "DocumentFields.h"
+#include "DocumentReference.h"
 #include "EffectChecker.h"
 #include "JsonWriter.h"
 #include "RequestGuard.h"
@@ -249,6 +250,10 @@ void StudioServer::Routes()
         m_document.Current(text, version, now);
         res.set_content(JsonWriter().Open('{').Key("changes").Int(changes).Key("version").String(version).Close('}').Text(),
                         "application/json");
+    });
+    s.Get("/api/reference", [](const httplib::Request&, httplib::Response& res) {
+        static const std::string reference = DocumentReference::Json();
+        res.set_content(reference, "application/json");
     });
     s.Post("/api/text", [this](const httplib::Request& req, httplib::Response& res) { Text(req, res); });
     s.Get("/api/frame", [this](const httplib::Request& req, httplib::Response& res) { FrameRoute(req, res); });

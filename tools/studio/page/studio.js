@@ -140,7 +140,9 @@
       ul.appendChild(li);
     });
     var errors = findings.filter(function (f) { return f.severity == "error"; }).length;
-    $("findingCount").textContent = findings.length ? "(" + errors + " errors, " + (findings.length - errors) + " warnings)" : "(none)";
+    var count = function (n, what) { return n + " " + what + (n == 1 ? "" : "s"); };
+    $("findingCount").textContent = findings.length ?
+      "(" + count(errors, "error") + ", " + count(findings.length - errors, "warning") + ")" : "(none)";
   }
 
   // ---------------------------------------------------------------- frames
@@ -455,23 +457,170 @@
 
   // ---------------------------------------------------------------- reference
 
-  // The description of the document: element names and type words for
-  // completion, and the texts shown on hover.
+  // The description of the document (the same one `nbparticle explain`
+  // prints): element names and type words for completion, in the order the
+  // readers accept them, the texts shown on hover and the sliders' spans.
+
+  // The elements open at index, outermost first, each with where it starts,
+  // and the name of the last child closed inside the innermost one.
+  function openElements(text, index) {
+    var stack = [], last = null, m;
+    var re = /<!--[\s\S]*?(?:-->|$)|<!\[CDATA\[[\s\S]*?(?:\]\]>|$)|<[?!][^>]*>?|<(\/?)([A-Za-z_][\w:.\-]*)[^>]*?(\/?)>/g;
+    var head = text.slice(0, index);
+    while ((m = re.exec(head))) {
+      if (!m[2]) continue;
+      if (m[1]) {
+        while (stack.length && stack[stack.length - 1].name != m[2]) stack.pop();
+        if (stack.length) { stack.pop(); last = m[2]; }
+      } else if (m[3]) {
+        last = m[2];
+      } else {
+        stack.push({ name: m[2], start: m.index });
+        last = null;
+      }
+    }
+    return { stack: stack, last: last };
+  }
+
+  // The type word a strategy element names in its type element.
+  function typeWord(text, start, typeElement) {
+    var re = new RegExp("<" + typeElement.replace(/[.:]/g, "\\$&") + "\\s*>\\s*([^<\\s]*)");
+    var m = re.exec(text.slice(start, start + 2000));
+    return m ? m[1] : "";
+  }
+
+  // A strategy stands for the class its type word names, when it names one.
+  function expand(node, text, start) {
+    if (node && node.value == "strategy" && node.variants) {
+      var word = typeWord(text, start, node.typeElement);
+      if (node.variants[word]) return node.variants[word];
+    }
+    return node;
+  }
+
+  function childNamed(node, name) {
+    var list = (node && node.children) || [];
+    for (var i = 0; i < list.length; i++) {
+      var c = list[i];
+      if (c.name == name || (c.value == "components" && (c.components || []).indexOf(name) >= 0)) return c;
+    }
+    return null;
+  }
+
+  // The description of the elements open at index (and of name, opened
+  // there), or null.
+  function describe(text, stack, name) {
+    var root = S.reference && S.reference.root;
+    var names = stack.map(function (e) { return e.name; }).concat(name ? [name] : []);
+    if (!root || names[0] != root.name) return null;
+    var node = root;
+    for (var i = 1; i < names.length; i++) {
+      // A vector's or colour's components are described by it.
+      if ((node.value == "vector" || node.value == "color") && (node.components || []).indexOf(names[i]) >= 0) continue;
+      var next = childNamed(node.value == "strategy" ? expand(node, text, stack[i - 1].start) : node, names[i]);
+      if (!next) return null;
+      node = next;
+    }
+    return node.value == "strategy" && stack.length >= names.length ? expand(node, text, stack[names.length - 1].start) : node;
+  }
+
   function describedRange(f) {
-    var node = S.reference && findNode(f.path.split("/"), f.typeWord);
-    return node && node.range;
+    var names = ["ParticleSystem"].concat(f.path.split("/"));
+    var root = S.reference && S.reference.root;
+    var node = root && childNamed(root, names[0]);
+    for (var i = 1; node && i < names.length; i++) {
+      if ((node.value == "vector" || node.value == "color") && (node.components || []).indexOf(names[i]) >= 0) break;
+      if (node.value == "strategy" && node.variants) {
+        var variants = node.variants, name = names[i];
+        node = variants[f.typeWord] || Object.keys(variants).map(function (w) { return variants[w]; })
+          .filter(function (v) { return childNamed(v, name); })[0] || node;
+      }
+      node = childNamed(node, names[i]);
+    }
+    if (!node) return null;
+    var r = { min: -Infinity, max: Infinity };
+    if (/^0 to 1/.test(node.unit || "")) { r.min = 0; r.max = 1; }
+    else if (/^degrees$/.test(node.unit || "")) { r.min = 0; r.max = /Theta/.test(node.name) ? 180 : 360; }
+    else if (/^(Greater than|At least) 0\b/.test(node.range || "")) r.min = 0;
+    return r;
   }
 
-  function findNode() { return null; }
-
+  // Completion: the children that may follow where the cursor is, in the
+  // order the readers accept them, or the type words of a type element.
   function hint(cm, options) {
-    return CodeMirror.hint.xml(cm, options);
+    var cur = cm.getCursor(), text = cm.getValue(), index = cm.indexFromPos(cur);
+    var open = openElements(text, index);
+    var token = cm.getTokenAt(cur);
+    var inTag = /\btag\b/.test(token.type || "") || /<\/?[\w:.\-]*$/.test(cm.getLine(cur.line).slice(0, cur.ch));
+    var node = describe(text, open.stack, null);
+    if (!inTag && node && node.value == "tag" && node.words) {
+      var line = cm.getLine(cur.line), from = cur.ch;
+      while (from > 0 && /\w/.test(line[from - 1])) from--;
+      var prefix = line.slice(from, cur.ch);
+      return { list: node.words.filter(function (w) { return w.indexOf(prefix) == 0; }), from: Pos(cur.line, from), to: cur };
+    }
+    var schema = { "!top": S.reference ? [S.reference.root.name] : [] };
+    var inner = open.stack.length ? open.stack[open.stack.length - 1].name : null;
+    if (inner && node) {
+      var children = [];
+      var target = node.value == "strategy" ? expand(node, text, open.stack[open.stack.length - 1].start) : node;
+      if (target.value == "strategy") {
+        children.push(target.typeElement);
+        Object.keys(target.variants).forEach(function (w) {
+          target.variants[w].children.forEach(function (c) { if (children.indexOf(c.name) < 0) children.push(c.name); });
+        });
+      } else if (target.value == "vector" || target.value == "color") {
+        children = (target.components || []).slice();
+      } else {
+        (target.children || []).forEach(function (c) {
+          (c.value == "components" ? c.components : [c.name]).forEach(function (n) { children.push(n); });
+        });
+      }
+      // Only what may come after the last child: the readers do not look back.
+      var at = open.last ? children.indexOf(open.last) : -1;
+      var repeated = at >= 0 && target.children && target.children.some(function (c) { return c.name == open.last && c.repeated; });
+      schema[inner] = { children: at >= 0 ? children.slice(repeated ? at : at + 1) : children };
+    }
+    return CodeMirror.hint.xml(cm, { schemaInfo: schema, completeSingle: false });
   }
+
+  // Hovering an element (its tags or its text) shows what it means.
+  var tip = $("tip");
+  cm.getWrapperElement().addEventListener("mousemove", function (e) {
+    if (e.target.closest && e.target.closest(".CodeMirror-lint-mark, .CodeMirror-lint-marker")) { tip.hidden = true; return; }
+    var pos = cm.coordsChar({ left: e.clientX, top: e.clientY }, "window");
+    var token = cm.getTokenAt(pos, true);
+    var node = null;
+    if (token && token.string.trim() && S.reference) {
+      var text = cm.getValue();
+      var start = cm.indexFromPos(Pos(pos.line, token.start));
+      var before = cm.getLine(pos.line).slice(Math.max(0, token.start - 2), token.start);
+      if (/\btag\b/.test(token.type || "") && /^[\w:]/.test(token.string)) {
+        var closing = /<\/$/.test(before);
+        var open = openElements(text, start - (closing ? 2 : 1));
+        node = closing ? describe(text, open.stack, null) : describe(text, open.stack.concat([{ name: token.string, start: start - 1 }]), null);
+      } else if (!token.type) {
+        node = describe(text, openElements(text, start).stack, null);
+      }
+    }
+    if (!node || !node.explain) { tip.hidden = true; return; }
+    tip.textContent = node.explain;
+    tip.hidden = false;
+    var x = Math.min(e.clientX + 16, window.innerWidth - tip.offsetWidth - 8);
+    var y = e.clientY + 18 + tip.offsetHeight > window.innerHeight ? e.clientY - tip.offsetHeight - 10 : e.clientY + 18;
+    tip.style.left = Math.max(4, x) + "px";
+    tip.style.top = Math.max(4, y) + "px";
+  });
+  cm.getWrapperElement().addEventListener("mouseleave", function () { tip.hidden = true; });
 
   // ---------------------------------------------------------------- start
 
   $("frameCount").textContent = frameCount();
   $("scrubber").max = frameCount();
+  fetch("/api/reference").then(function (r) { return r.json(); }).then(function (j) {
+    S.reference = j;
+    if (S.systems.length) buildControls();
+  });
   loadDocument(false).then(function () {
     watch();
     requestAnimationFrame(tick);
