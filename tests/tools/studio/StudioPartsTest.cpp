@@ -37,34 +37,44 @@ const DocumentFields::Field* FieldAt(const DocumentFields::System& system, const
 // and its strategy's type word, and its range holds exactly its text.
 TEST(DocumentFields, ListsEveryNumericElementWithItsText)
 {
-    const std::string text = Bundled("fire.par");
+    // A byte order mark moves nothing.
+    const std::string text = "\xEF\xBB\xBF" + Bundled("fire.par");
     const std::vector<DocumentFields::System> systems = DocumentFields::Find(text);
     ASSERT_EQ(systems.size(), 2u);
     for (const DocumentFields::System& system : systems) {
         EXPECT_EQ(text.compare(system.begin, 16, "<ParticleSystem>"), 0);
         for (const DocumentFields::Field& f : system.fields) {
+            // The text stands between the element's start and end tags.
+            const std::string name = f.path.substr(f.path.find_last_of('/') + 1);
+            EXPECT_EQ(text.compare(f.begin - name.size() - 2, name.size() + 2, "<" + name + ">"), 0) << f.path;
+            EXPECT_EQ(text.compare(f.end, name.size() + 3, "</" + name + ">"), 0) << f.path;
             EXPECT_EQ(text.substr(f.begin, f.end - f.begin), f.text) << f.path;
-            EXPECT_EQ(text[f.end], '<') << f.path;
         }
     }
+    // 1 + 3 + 1 + 6 + 4 + 8 + 3 + 4 + 2 numbers in the first system.
+    EXPECT_EQ(systems[0].fields.size(), 32u);
     const struct {
         const char* path;
         const char* word;
         bool whole;
+        const char* text;
     } expected[] = {
-        {"Emitter/Counter/NumPerSecond", "CommonCounter", true},
-        {"Emitter/Placer/Position/Position:Y", "RegionPlacer", false},
-        {"Emitter/Placer/Radius", "RegionPlacer", false},
-        {"Emitter/ParticleTemple/ColorRangeEnd/ColorRangeEnd:A", "", false},
-        {"Emitter/ParticleTemple/LifeTime", "", false},
-        {"Influence/Accel/AccelDirection:Y", "", false},
-        {"ParticleWidth", "", false},
+        {"Emitter/Counter/NumPerSecond", "CommonCounter", true, "160"},
+        {"Emitter/Placer/Position/Position:Y", "RegionPlacer", false, "0.000000"},
+        {"Emitter/Placer/Radius", "RegionPlacer", false, "0.350000"},
+        {"Emitter/ParticleTemple/ColorRangeEnd/ColorRangeEnd:A", "", false, "1.000000"},
+        {"Emitter/ParticleTemple/LifeTime", "", false, "1.100000"},
+        {"Influence/Accel/AccelDirection:Y", "", false, "1.000000"},
+        {"ParticleWidth", "", false, nullptr},
     };
     for (const auto& e : expected) {
         const DocumentFields::Field* f = FieldAt(systems[0], e.path);
         ASSERT_NE(f, nullptr) << e.path;
         EXPECT_EQ(f->typeWord, e.word) << e.path;
         EXPECT_EQ(f->whole, e.whole) << e.path;
+        if (e.text) {
+            EXPECT_EQ(f->text, e.text) << e.path;
+        }
     }
     EXPECT_EQ(FieldAt(systems[0], "TexturePath"), nullptr);
     EXPECT_EQ(FieldAt(systems[0], "ParticleType"), nullptr);

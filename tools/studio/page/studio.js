@@ -386,6 +386,8 @@
   // A save elsewhere: an editor holding no unsaved text follows it; one that
   // does asks first.
   function diskChanged(version) {
+    // The answer to a save of ours may come after the watch has seen it.
+    if (S.saving) { S.pendingDisk = version; return; }
     if (version === S.base) return;
     if (cm.getValue() === S.loaded) {
       loadDocument(true);
@@ -414,6 +416,7 @@
 
   function save(force) {
     var text = cm.getValue();
+    S.saving = true;
     return request("POST", "/api/save?base=" + encodeURIComponent(S.base) + (force ? "&force=1" : ""), text)
       .then(function (r) {
         return r.json().then(function (j) {
@@ -429,7 +432,11 @@
             status("not saved: " + j.message, true);
           }
         });
-      }, function () { status("not saved: the studio does not answer", true); });
+      }, function () { status("not saved: the studio does not answer", true); })
+      .then(function () {
+        S.saving = false;
+        if (S.pendingDisk) { var v = S.pendingDisk; S.pendingDisk = null; diskChanged(v); }
+      });
   }
 
   $("save").addEventListener("click", function () { save(false); });
