@@ -40,8 +40,7 @@ std::string Resources() { return std::string(NBPS_BINARY_DIR) + "/effects"; }
 static void BM_StudioFrame(benchmark::State& state)
 {
     const std::string document = std::string(NBPS_SOURCE_DIR) + "/effects/" + kEffects[state.range(0)] + ".par";
-    const EffectLoader loader(Resources());
-    StudioPlayer player(loader, document);
+    StudioPlayer player(Resources(), document);
     std::string why;
     if (!player.Load(Slurp(document), why)) {
         state.SkipWithError(why.c_str());
@@ -87,8 +86,7 @@ static void BM_StudioSaveToFrame(benchmark::State& state)
         StudioDocument document(path);
         std::string why;
         document.Open(why);
-        const EffectLoader loader(Resources());
-        StudioServer server(document, loader);
+        StudioServer server(document, Resources());
         server.SetRate(1e6, 1e6);
         if (!server.Bind("127.0.0.1", 0, why)) {
             state.SkipWithError(why.c_str());

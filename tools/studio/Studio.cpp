@@ -50,7 +50,7 @@ int Studio::Run(const Options& options)
     // A page that goes away mid-answer must not end the program.
     signal(SIGPIPE, SIG_IGN);
 
-    StudioServer server(document, loader);
+    StudioServer server(document, options.resources);
     if (!server.Bind(options.listen, options.port, why))
         return Fail(options.listen, why);
     document.Watch(50);

@@ -37,7 +37,7 @@ bool EndsWith(const std::string& s, const std::string& tail)
 
 } // namespace
 
-StudioPlayer::StudioPlayer(const EffectLoader& loader, const std::string& document) : m_loader(loader)
+StudioPlayer::StudioPlayer(const std::string& resources, const std::string& document) : m_loader(resources)
 {
     const size_t slash = document.find_last_of('/');
     m_folder = slash == std::string::npos ? "." : document.substr(0, slash);

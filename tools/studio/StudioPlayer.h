@@ -25,8 +25,9 @@ struct FrameStats {
 // in use until another one reads. Not thread-safe: callers serialise.
 class StudioPlayer {
 public:
-    // document: the path of the document file (its folder and name are used).
-    StudioPlayer(const EffectLoader& loader, const std::string& document);
+    // resources: as for EffectLoader; document: the path of the document
+    // file (its folder and name are used).
+    StudioPlayer(const std::string& resources, const std::string& document);
     ~StudioPlayer();
     StudioPlayer(const StudioPlayer&) = delete;
     StudioPlayer& operator=(const StudioPlayer&) = delete;

@@ -131,8 +131,8 @@ void Position(JsonWriter& json, const TextPositions::Position& p)
 
 } // namespace
 
-StudioServer::StudioServer(StudioDocument& document, const EffectLoader& loader)
-    : m_document(document), m_server(new httplib::Server), m_player(new StudioPlayer(loader, document.Path()))
+StudioServer::StudioServer(StudioDocument& document, const std::string& resources)
+    : m_document(document), m_server(new httplib::Server), m_player(new StudioPlayer(resources, document.Path()))
 {
 }
 

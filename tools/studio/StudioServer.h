@@ -1,5 +1,4 @@
 #pragma once
-#include "EffectLoader.h"
 
 #include <memory>
 #include <mutex>
@@ -34,7 +33,8 @@ class StudioPlayer;
 //   GET  /api/reference       the description of the document's elements
 class StudioServer {
 public:
-    StudioServer(StudioDocument& document, const EffectLoader& loader);
+    // resources: as for EffectLoader.
+    StudioServer(StudioDocument& document, const std::string& resources);
     ~StudioServer();
     StudioServer(const StudioServer&) = delete;
     StudioServer& operator=(const StudioServer&) = delete;

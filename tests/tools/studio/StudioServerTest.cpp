@@ -59,7 +59,7 @@ protected:
         std::string why;
         ASSERT_TRUE(m_document->Open(why)) << why;
         m_loader.reset(new EffectLoader(std::string(NBPS_BINARY_DIR) + "/effects"));
-        m_server.reset(new StudioServer(*m_document, *m_loader));
+        m_server.reset(new StudioServer(*m_document, std::string(NBPS_BINARY_DIR) + "/effects"));
         ASSERT_TRUE(m_server->Bind("127.0.0.1", 0, why)) << why;
         m_document->Watch(20);
         m_serving = std::thread([this] { m_server->Run(); });
