@@ -7,7 +7,9 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <thread>
 
@@ -40,8 +42,8 @@ int Studio::Run(const Options& options)
     const EffectLoader loader(options.resources);
     EffectSource::SetResourceFolder(loader.Resources());
 
-    // Interrupts end the serving on a thread of their own, where stopping
-    // the server is safe; every other thread leaves them to it.
+    // Interrupts are taken by the sigwait below, where stopping the server is
+    // safe; the threads started from here on leave them blocked.
     sigset_t stopping;
     sigemptyset(&stopping);
     sigaddset(&stopping, SIGINT);
@@ -59,15 +61,16 @@ int Studio::Run(const Options& options)
                 host.c_str(), server.Port());
     std::fflush(stdout);
 
-    std::thread stopper([&] {
-        int signal = 0;
-        sigwait(&stopping, &signal);
-        server.Stop();
+    std::atomic<bool> served{false};
+    // Serving that ends by itself wakes the wait below like an interrupt.
+    std::thread serving([&] {
+        served = server.Run();
+        ::kill(::getpid(), SIGTERM);
     });
-    const bool served = server.Run();
-    // Serving ended without a signal: wake the waiting thread.
-    pthread_kill(stopper.native_handle(), SIGTERM);
-    stopper.join();
+    int received = 0;
+    sigwait(&stopping, &received);
+    server.Stop();
+    serving.join();
     return served ? 0 : Fail(options.listen, "serving failed");
 }
 

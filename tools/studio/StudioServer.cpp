@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace nbparticle {
 namespace {
@@ -169,12 +170,23 @@ bool StudioServer::Bind(const std::string& address, int port, std::string& why)
     return true;
 }
 
-bool StudioServer::Run() { return m_server->listen_after_bind(); }
+bool StudioServer::Run()
+{
+    m_serving = true;
+    const bool served = m_stopping || m_server->listen_after_bind();
+    m_serving = false;
+    return served;
+}
 
 void StudioServer::Stop()
 {
     m_document.Stop();
-    m_server->stop();
+    m_stopping = true;
+    // The server stops only once it listens: ask until Run has returned.
+    while (m_serving) {
+        m_server->stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 bool StudioServer::Admit(const httplib::Request& req, httplib::Response& res)
@@ -186,8 +198,7 @@ bool StudioServer::Admit(const httplib::Request& req, httplib::Response& res)
         return false;
     }
     if (!m_guard->Admit()) {
-        Reply(res, 429, "too many requests: the studio answers " + std::to_string(static_cast<int>(m_rate)) +
-                            " a second; try again in a moment");
+        Reply(res, 429, "too many requests at once: try again in a moment");
         return false;
     }
     return true;

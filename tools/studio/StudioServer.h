@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -44,6 +45,7 @@ public:
     int Port() const { return m_port; }
     // Serves until Stop; false when serving failed.
     bool Run();
+    // Ends Run, whether it has begun to serve yet or not (from any thread).
     void Stop();
     // Limits the rate of requests (per second on average, burst at once).
     void SetRate(double perSecond, double burst);
@@ -65,6 +67,7 @@ private:
     std::unique_ptr<StudioPlayer> m_player;
     int m_port = 0;
     double m_rate = 200.0, m_burst = 400.0;
+    std::atomic<bool> m_serving{false}, m_stopping{false};
 };
 
 } // namespace nbparticle

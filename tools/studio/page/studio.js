@@ -125,7 +125,7 @@
       status("");
     } else {
       $("hold").hidden = false;
-      $("hold").textContent = "Holding the last good frame: " + message;
+      $("hold").textContent = (S.revision ? "Holding the last good frame: " : "Nothing runs yet: ") + message;
     }
   }
 
@@ -451,6 +451,10 @@
 
   Array.prototype.forEach.call(document.querySelectorAll("#export button"), function (b) {
     b.addEventListener("click", function () {
+      if (!S.good) {
+        $("exported").textContent = "not written: mend the errors first (the export is of the text in the editor)";
+        return;
+      }
       $("exported").textContent = "writing " + b.textContent + "...";
       request("POST", "/api/export?format=" + b.dataset.format + "&" + query(settings())).then(function (r) {
         return r.json().then(function (j) {
