@@ -1,5 +1,7 @@
 #include "DocumentReference.h"
 
+#include "TextUtil.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -25,33 +27,9 @@ std::string Join(const std::vector<std::string>& parts, const char* separator, s
     return out;
 }
 
-std::vector<std::string> Split(const std::string& text, char separator)
-{
-    std::vector<std::string> out;
-    size_t start = 0;
-    for (size_t at = text.find(separator); at != std::string::npos; at = text.find(separator, start)) {
-        out.push_back(text.substr(start, at - start));
-        start = at + 1;
-    }
-    out.push_back(text.substr(start));
-    return out;
-}
-
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-// "'A', 'B' and 'C'".
-std::string List(const std::vector<std::string>& words, const char* last = " and ")
-{
-    std::string out;
-    for (size_t i = 0; i < words.size(); ++i)
-        out += (i == 0 ? "" : i + 1 == words.size() ? last : ", ") + words[i];
-    return out;
-}
+std::string Lower(const std::string& s) { return TextUtil::Lower(s); }
+std::vector<std::string> Split(const std::string& text, char separator) { return TextUtil::Split(text, separator); }
+std::string List(const std::vector<std::string>& items, const char* last = " and ") { return TextUtil::List(items, last); }
 
 // Whether the query q (segments) names the element at path: q ends with the
 // element's own name and every earlier segment matches the path in order,
@@ -175,18 +153,6 @@ std::vector<int> Find(const std::vector<std::string>& q, bool fold)
     return out;
 }
 
-// The groups among items: each group is represented by its first item.
-std::vector<int> Representatives(const std::vector<int>& items)
-{
-    std::vector<int> out;
-    for (int i : items) {
-        const int first = DocumentReference::Group(i).front();
-        if (std::find(out.begin(), out.end(), first) == out.end())
-            out.push_back(first);
-    }
-    return out;
-}
-
 std::vector<std::string> Query(const std::string& path)
 {
     std::vector<std::string> q;
@@ -214,9 +180,9 @@ std::vector<int> Resolve(const std::string& path, bool& folded)
     const std::vector<std::string> q = Query(path);
     if (q.empty())
         return {};
-    std::vector<int> found = Representatives(Find(q, false));
+    std::vector<int> found = DocumentReference::Groups(Find(q, false));
     if (found.empty()) {
-        found = Representatives(Find(q, true));
+        found = DocumentReference::Groups(Find(q, true));
         folded = !found.empty();
     }
     return found;
@@ -384,25 +350,6 @@ std::string JsonItem(int i)
     return out + "}";
 }
 
-// Edit distance, letter case aside, for suggestions.
-size_t Distance(const std::string& a, const std::string& b)
-{
-    const std::string x = Lower(a), y = Lower(b);
-    std::vector<size_t> row(y.size() + 1);
-    for (size_t j = 0; j <= y.size(); ++j)
-        row[j] = j;
-    for (size_t i = 1; i <= x.size(); ++i) {
-        size_t diag = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= y.size(); ++j) {
-            const size_t up = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diag + (x[i - 1] == y[j - 1] ? 0 : 1)});
-            diag = up;
-        }
-    }
-    return row[y.size()];
-}
-
 } // namespace
 
 const std::vector<Item>& DocumentReference::Items()
@@ -422,6 +369,17 @@ std::vector<int> DocumentReference::Group(int i)
             if (At(c).name == At(i).name && At(c).text == At(i).text)
                 out.push_back(c);
         }
+    }
+    return out;
+}
+
+std::vector<int> DocumentReference::Groups(const std::vector<int>& items)
+{
+    std::vector<int> out;
+    for (int i : items) {
+        const int first = Group(i).front();
+        if (std::find(out.begin(), out.end(), first) == out.end())
+            out.push_back(first);
     }
     return out;
 }
@@ -456,7 +414,7 @@ std::string DocumentReference::ShortPath(int i)
                                : 1;
     for (size_t k = longest; k <= path.size(); ++k) {
         size_t from = path.size() - k;
-        if (Representatives(Find(std::vector<std::string>(path.begin() + static_cast<long>(from), path.end()), false)) !=
+        if (DocumentReference::Groups(Find(std::vector<std::string>(path.begin() + static_cast<long>(from), path.end()), false)) !=
             std::vector<int>{first})
             continue;
         if (word[from] && from > 0)
@@ -656,14 +614,13 @@ int DocumentReference::Command(const std::string& path)
     std::vector<std::pair<size_t, int>> near;
     for (size_t i = 0; i < All().size(); ++i) {
         if (Group(static_cast<int>(i)).front() == static_cast<int>(i))
-            near.push_back({Distance(last, All()[i].name), static_cast<int>(i)});
+            near.push_back({TextUtil::Distance(last, All()[i].name), static_cast<int>(i)});
     }
     std::stable_sort(near.begin(), near.end());
     std::fprintf(stderr, "nbparticle: %s: no element of an effect document is named so", path.c_str());
-    const size_t limit = std::max<size_t>(2, last.size() / 3);
     std::vector<std::string> suggestions;
     for (const auto& [distance, i] : near) {
-        if (distance <= limit && suggestions.size() < 5)
+        if (TextUtil::Near(last, distance) && suggestions.size() < 5)
             suggestions.push_back(ShortPath(i));
     }
     if (!suggestions.empty())
@@ -673,8 +630,8 @@ int DocumentReference::Command(const std::string& path)
     std::vector<std::string> topics;
     for (size_t i = 0; i < count; ++i)
         topics.push_back(sections[i].topic);
-    std::fprintf(stderr, "\n  paths look like Placer/ScrewPlacer/RoundTime or LifeTime; explain QuenmarParticleEffect "
-                         "shows the whole document, and the chapters are %s\n",
-                 List(topics).c_str());
+    const std::string hint = "name an element by a path such as LifeTime or Placer/ScrewPlacer/RoundTime (the root, "
+                             "QuenmarParticleEffect, lists its children), or a chapter: " + List(topics, " or ");
+    std::fprintf(stderr, "\n  %s\n", Wrap(hint, kWidth - 2, 2).c_str());
     return 1;
 }

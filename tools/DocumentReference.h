@@ -60,6 +60,8 @@ public:
     // the classes of one strategy that share their name and text (such as
     // "PlacerType", read by every placer), or the item alone.
     static std::vector<int> Group(int item);
+    // The groups the items belong to, each once, as their first items.
+    static std::vector<int> Groups(const std::vector<int>& items);
     // The shortest path that names the item's element and no other.
     static std::string ShortPath(int item);
     static std::string FullPath(int item);

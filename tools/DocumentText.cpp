@@ -297,8 +297,8 @@ const Entry kEntries[] = {
      "Greater than 0. 0 or less: the particles never die of age; each takes a random size, alpha and colour "
      "between the range ends at birth and keeps them, and a CommonCounter then adds particles every frame until "
      "the pool is full.",
-     "Seconds here, but milliseconds in the library's GetLifeTime and SetLifeTime and in nbparticle info: 1.5 "
-     "here is 1500 there.\n"
+     "Seconds here, but milliseconds in the library's GetLifeTime and SetLifeTime: 1.5 here is 1500 there "
+     "(nbparticle info shows both).\n"
      "A particle is updated, and moves, in every frame that starts with its age at most LifeTime, and dies in "
      "the first frame that starts later: about LifeTime x frame rate + 1 frames.",
      ""},
@@ -485,8 +485,8 @@ const Section kSections[] = {
      "- lengths and positions: scene units (Position, Radius, ParticleWidth, ParticleHeight)\n"
      "- speeds: scene units per second (SpeedRange, WindVelocity, SpeedStart)\n"
      "- accelerations: scene units per second squared (AccelSize times the length of AccelDirection)\n"
-     "- times: seconds (LifeTime, RoundTime, PowerTime); milliseconds only in GetLifeTime, SetLifeTime and "
-     "nbparticle info\n"
+     "- times: seconds (LifeTime, RoundTime, PowerTime); milliseconds only in the library's GetLifeTime and "
+     "SetLifeTime\n"
      "- angles: degrees\n"
      "- sizes: factors on ParticleWidth and ParticleHeight\n"
      "- alpha and colour components: 0 to 1\n"
@@ -524,6 +524,32 @@ const Section kSections[] = {
      "nbparticle check reports every number text that does not read as written, and says what it reads as."},
 };
 
+const char* const kSample = "<QuenmarParticleEffect>\n"
+                            "  <EffectType>FountainEffect</EffectType>\n"
+                            "  <ParticleSystem>\n"
+                            "    <Emitter>\n"
+                            "      <EmitterType>CommonEmitter</EmitterType>\n"
+                            "      <Counter><CounterType>CommonCounter</CounterType><NumPerSecond>240</NumPerSecond></Counter>\n"
+                            "      <Placer><PlacerType>PointPlacer</PlacerType></Placer>\n"
+                            "      <Shooter>\n"
+                            "        <ShooterType>RadialShooter</ShooterType>\n"
+                            "        <SpeedRangeStart>4</SpeedRangeStart><SpeedRangeEnd>5</SpeedRangeEnd>\n"
+                            "        <ThetaRangeStart>0</ThetaRangeStart><ThetaRangeEnd>15</ThetaRangeEnd>\n"
+                            "      </Shooter>\n"
+                            "      <ParticleTemple><SizeRangeStart>1</SizeRangeStart><SizeRangeEnd>0.3</SizeRangeEnd>"
+                            "<LifeTime>1.2</LifeTime></ParticleTemple>\n"
+                            "    </Emitter>\n"
+                            "    <Influence>\n"
+                            "      <InfluenceType>AccelInfluence</InfluenceType>\n"
+                            "      <Accel><AccelDirection:X>0</AccelDirection:X><AccelDirection:Y>-1</AccelDirection:Y>"
+                            "<AccelDirection:Z>0</AccelDirection:Z><AccelSize>9.8</AccelSize></Accel>\n"
+                            "    </Influence>\n"
+                            "    <ParticleType>GLOW_PARTICLE</ParticleType>\n"
+                            "    <ParticleWidth>0.2</ParticleWidth>\n"
+                            "    <ParticleHeight>0.2</ParticleHeight>\n"
+                            "  </ParticleSystem>\n"
+                            "</QuenmarParticleEffect>\n";
+
 } // namespace
 
 const DocumentText::Entry* DocumentText::Entries(size_t& count)
@@ -531,6 +557,8 @@ const DocumentText::Entry* DocumentText::Entries(size_t& count)
     count = sizeof kEntries / sizeof kEntries[0];
     return kEntries;
 }
+
+const char* DocumentText::Sample() { return kSample; }
 
 const DocumentText::Section* DocumentText::Sections(size_t& count)
 {

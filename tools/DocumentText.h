@@ -28,4 +28,6 @@ public:
 
     static const Entry* Entries(size_t& count);
     static const Section* Sections(size_t& count);
+    // A small whole document, for the reference's first pages.
+    static const char* Sample();
 };

@@ -1,6 +1,7 @@
 #include "EffectChecker.h"
 
 #include "EffectSource.h"
+#include "TextUtil.h"
 
 #include <NbParticleSystem600/NbParticleSystem600.h>
 #include <pugixml.hpp>
@@ -35,40 +36,9 @@ const int kFrameRates[] = {30, 60};
 
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
+std::string Lower(const std::string& s) { return TextUtil::Lower(s); }
 
-// "a, b or c".
-std::string List(const std::vector<std::string>& items, const char* last = " or ")
-{
-    std::string all;
-    for (size_t i = 0; i < items.size(); ++i)
-        all += (i == 0 ? "" : i + 1 == items.size() ? last : ", ") + items[i];
-    return all;
-}
-
-// Edit distance ignoring letter case, so that a case slip is the nearest.
-size_t Distance(const std::string& a, const std::string& b)
-{
-    const std::string x = Lower(a), y = Lower(b);
-    std::vector<size_t> row(y.size() + 1);
-    for (size_t j = 0; j <= y.size(); ++j)
-        row[j] = j;
-    for (size_t i = 1; i <= x.size(); ++i) {
-        size_t diag = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= y.size(); ++j) {
-            const size_t up = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diag + (x[i - 1] == y[j - 1] ? 0 : 1)});
-            diag = up;
-        }
-    }
-    return row[y.size()];
-}
+std::string List(const std::vector<std::string>& items, const char* last = " or ") { return TextUtil::List(items, last); }
 
 // The nearest of the candidates when it is near enough to be a slip; else,
 // when asked, the list of them all.
@@ -77,20 +47,20 @@ std::string Nearest(const std::string& word, const std::vector<std::string>& can
     std::string best;
     size_t bestDistance = SIZE_MAX;
     for (const std::string& c : candidates) {
-        const size_t d = Distance(word, c);
+        const size_t d = TextUtil::Distance(word, c);
         if (d < bestDistance) {
             bestDistance = d;
             best = c;
         }
     }
-    if (!best.empty() && bestDistance <= std::max<size_t>(2, word.size() / 3))
+    if (!best.empty() && TextUtil::Near(word, bestDistance))
         return "; did you mean " + Quote(best) + "?";
     if (!list)
         return "";
     std::vector<std::string> quoted;
     for (const std::string& c : candidates)
         quoted.push_back(Quote(c));
-    return "; expected " + List(quoted);
+    return "; expected " + TextUtil::List(quoted, " or ");
 }
 
 std::string Trim(const std::string& s)

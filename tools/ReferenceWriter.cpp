@@ -1,6 +1,7 @@
 #include "ReferenceWriter.h"
 
 #include "DocumentReference.h"
+#include "TextUtil.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,17 +16,7 @@ namespace {
 
 const Item& At(int i) { return DocumentReference::Items()[static_cast<size_t>(i)]; }
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    size_t start = 0;
-    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', start)) {
-        out.push_back(text.substr(start, at - start));
-        start = at + 1;
-    }
-    out.push_back(text.substr(start));
-    return out;
-}
+std::vector<std::string> Lines(const std::string& text) { return TextUtil::Split(text, '\n'); }
 
 // The children of a strategy's classes merged into one sequence that keeps
 // each class's order: each name once, with the classes that read it.
@@ -74,18 +65,6 @@ std::vector<std::pair<std::string, std::vector<int>>> Children(int i)
     }
     for (int c : At(i).children)
         out.push_back({At(c).name, {c}});
-    return out;
-}
-
-// The groups of items, each once, as their first items.
-std::vector<int> Distinct(const std::vector<int>& items)
-{
-    std::vector<int> out;
-    for (int i : items) {
-        const int first = DocumentReference::Group(i).front();
-        if (std::find(out.begin(), out.end(), first) == out.end())
-            out.push_back(first);
-    }
     return out;
 }
 
@@ -263,7 +242,7 @@ std::string Documentation(const std::vector<int>& items, const std::string& pad)
         }
     }
     std::string text;
-    for (int g : Distinct(described))
+    for (int g : DocumentReference::Groups(described))
         text += (text.empty() ? "" : "\n\n") + DocumentReference::Explain(DocumentReference::FullPath(g));
     while (!text.empty() && text.back() == '\n')
         text.pop_back();
@@ -392,32 +371,7 @@ std::string ReferenceWriter::Markdown()
            "Every element, nested as in a document and in the order the readers take them; a class word names the "
            "classes that read an element.\n\n```text\n";
     Outline(0, 0, "", out);
-    out += "```\n\nA small document, a fountain of sparks:\n\n```xml\n"
-           "<QuenmarParticleEffect>\n"
-           "  <EffectType>FountainEffect</EffectType>\n"
-           "  <ParticleSystem>\n"
-           "    <Emitter>\n"
-           "      <EmitterType>CommonEmitter</EmitterType>\n"
-           "      <Counter><CounterType>CommonCounter</CounterType><NumPerSecond>240</NumPerSecond></Counter>\n"
-           "      <Placer><PlacerType>PointPlacer</PlacerType></Placer>\n"
-           "      <Shooter>\n"
-           "        <ShooterType>RadialShooter</ShooterType>\n"
-           "        <SpeedRangeStart>4</SpeedRangeStart><SpeedRangeEnd>5</SpeedRangeEnd>\n"
-           "        <ThetaRangeStart>0</ThetaRangeStart><ThetaRangeEnd>15</ThetaRangeEnd>\n"
-           "      </Shooter>\n"
-           "      <ParticleTemple><SizeRangeStart>1</SizeRangeStart><SizeRangeEnd>0.3</SizeRangeEnd>"
-           "<LifeTime>1.2</LifeTime></ParticleTemple>\n"
-           "    </Emitter>\n"
-           "    <Influence>\n"
-           "      <InfluenceType>AccelInfluence</InfluenceType>\n"
-           "      <Accel><AccelDirection:X>0</AccelDirection:X><AccelDirection:Y>-1</AccelDirection:Y>"
-           "<AccelDirection:Z>0</AccelDirection:Z><AccelSize>9.8</AccelSize></Accel>\n"
-           "    </Influence>\n"
-           "    <ParticleType>GLOW_PARTICLE</ParticleType>\n"
-           "    <ParticleWidth>0.2</ParticleWidth>\n"
-           "    <ParticleHeight>0.2</ParticleHeight>\n"
-           "  </ParticleSystem>\n"
-           "</QuenmarParticleEffect>\n```\n\n";
+    out += "```\n\nA small document, a fountain of sparks:\n\n```xml\n" + std::string(DocumentText::Sample()) + "```\n\n";
     for (size_t i = 0; i < count; ++i)
         out += std::string("## ") + sections[i].title + "\n\n" + Paragraphs(sections[i].text) + "\n";
     out += "## Elements\n\n";
