@@ -1,9 +1,10 @@
 #include "RequestGuard.h"
 
+#include "TextUtil.h"
+
 #include <arpa/inet.h>
 
 #include <algorithm>
-#include <cctype>
 
 namespace nbparticle {
 namespace {
@@ -16,12 +17,6 @@ bool IsIpLiteral(const std::string& name)
     return ::inet_pton(AF_INET, name.c_str(), buffer) == 1;
 }
 
-std::string Lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
 } // namespace
 
 RequestGuard::RequestGuard(const std::string& listen, int port)
@@ -32,9 +27,9 @@ RequestGuard::RequestGuard(const std::string& listen, int port)
     unsigned char buffer[16];
     // An IPv6 address appears in brackets in a Host header.
     if (::inet_pton(AF_INET6, listen.c_str(), buffer) == 1)
-        m_names.push_back("[" + Lower(listen) + "]");
+        m_names.push_back("[" + TextUtil::Lower(listen) + "]");
     else
-        m_names.push_back(Lower(listen));
+        m_names.push_back(TextUtil::Lower(listen));
 }
 
 void RequestGuard::SetRate(double ratePerSecond, double burst)
@@ -49,7 +44,7 @@ bool RequestGuard::AllowedHost(const std::string& hostAndPort) const
     const size_t colon = hostAndPort.find_last_of(':');
     if (colon == std::string::npos || hostAndPort.compare(colon + 1, std::string::npos, m_port) != 0)
         return false;
-    const std::string name = Lower(hostAndPort.substr(0, colon));
+    const std::string name = TextUtil::Lower(hostAndPort.substr(0, colon));
     // A DNS name other than localhost could be pointed anywhere by whoever
     // owns it; an address written out cannot.
     return std::find(m_names.begin(), m_names.end(), name) != m_names.end() || (m_anyAddress && IsIpLiteral(name));
