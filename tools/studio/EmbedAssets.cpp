@@ -17,8 +17,6 @@ std::string TypeOf(const std::string& path)
         return "text/javascript; charset=utf-8";
     if (ext == "css")
         return "text/css; charset=utf-8";
-    if (ext == "png")
-        return "image/png";
     return "application/octet-stream";
 }
 

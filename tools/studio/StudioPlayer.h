@@ -36,8 +36,6 @@ public:
     // the next frame starts a new run; otherwise why says why and the
     // previous text stays in use.
     bool Load(const std::string& text, std::string& why);
-    // Whether a text has read yet.
-    bool Ready() const { return m_good >= 0; }
     unsigned Revision() const { return m_revision; }
 
     // Draws frame n (clamped to 1 .. settings.frames) of the run at settings.

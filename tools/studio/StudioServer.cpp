@@ -12,6 +12,7 @@
 
 #include <httplib.h>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <algorithm>
 #include <chrono>
@@ -157,6 +158,12 @@ bool StudioServer::Bind(const std::string& address, int port, std::string& why)
     s.set_write_timeout(10);
     s.set_keep_alive_max_count(1000);
     s.new_task_queue = [] { return new httplib::ThreadPool(12); };
+    // A port another server listens on is refused (the library's default
+    // would share it), while one left waiting by a studio just ended is not.
+    s.set_socket_options([](socket_t sock) {
+        const int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     m_port = port == 0 ? s.bind_to_any_port(address) : (s.bind_to_port(address, port) ? port : -1);
     if (m_port <= 0) {
         why = port == 0 ? "cannot listen on " + address
@@ -231,7 +238,7 @@ void StudioServer::Routes()
         else
             Reply(res, res.status, "the request was not understood");
     });
-    s.Get(R"(/|/[A-Za-z0-9_./-]+\.(html|js|css|png))", [](const httplib::Request& req, httplib::Response& res) {
+    s.Get(R"(/|/[A-Za-z0-9_./-]+\.(html|js|css))", [](const httplib::Request& req, httplib::Response& res) {
         const StudioAssets::Asset* asset = StudioAssets::Find(req.path);
         if (!asset)
             return Reply(res, 404, "no such page: the studio serves only its own page and the document");

@@ -55,6 +55,7 @@ protected:
         Write(m_path, m_text);
         for (const char* image : {"flame.png", "spark.png", "fire_ramp.png"})
             Write(m_folder + "/" + image, Slurp(std::string(NBPS_SOURCE_DIR) + "/effects/" + image));
+        ::setenv("TMPDIR", m_folder.c_str(), 1);
         m_document.reset(new StudioDocument(m_path));
         std::string why;
         ASSERT_TRUE(m_document->Open(why)) << why;
@@ -81,7 +82,9 @@ protected:
                 ::unlink((m_folder + "/" + e->d_name).c_str());
             ::closedir(dir);
         }
-        ::rmdir(m_folder.c_str());
+        // Nothing is left behind: the studio's private folder is gone too.
+        EXPECT_EQ(::rmdir(m_folder.c_str()), 0);
+        ::unsetenv("TMPDIR");
     }
 
     httplib::Result PostText(const std::string& text) { return m_client->Post("/api/text", text, "text/plain"); }
@@ -133,7 +136,14 @@ TEST_F(StudioServerTest, AnswersOnlyItsOwnPagesAtItsOwnAddress)
             EXPECT_NE(r->body.find("refused"), std::string::npos) << r->body;
         }
     }
-    EXPECT_NE(m_client->Get("/")->body.find("studio.js"), std::string::npos);
+    const httplib::Result page = m_client->Get("/");
+    EXPECT_NE(page->body.find("studio.js"), std::string::npos);
+    EXPECT_EQ(page->get_header_value("Content-Security-Policy").find("default-src 'self'"), 0u);
+    // Another studio cannot take the port, and says what to do.
+    StudioServer second(*m_document, "");
+    std::string why;
+    EXPECT_FALSE(second.Bind("127.0.0.1", m_server->Port(), why));
+    EXPECT_NE(why.find("--port 0"), std::string::npos) << why;
 }
 
 // A document larger than the library reads and a burst of requests get an
@@ -200,7 +210,12 @@ TEST_F(StudioServerTest, FramesAreRendersFramesHoweverTheyAreReached)
 // that runs; mended, it runs.
 TEST_F(StudioServerTest, HoldsTheLastGoodTextUntilTheErrorsAreMended)
 {
-    ASSERT_NE(PostText(m_text)->body.find("\"revision\":1"), std::string::npos);
+    const std::string first = PostText(m_text)->body;
+    ASSERT_NE(first.find("\"revision\":1"), std::string::npos);
+    EXPECT_NE(first.find("{\"path\":\"Emitter/Counter/NumPerSecond\",\"typeWord\":\"CommonCounter\",\"whole\":true,"
+                         "\"text\":\"160\",\"from\":{\"line\":7,\"ch\":20},\"to\":{\"line\":7,\"ch\":23}}"),
+              std::string::npos)
+        << first;
     const std::string good = Frame(20)->body;
     std::string misspelt = m_text;
     const size_t at = misspelt.find("<LifeTime>");
@@ -237,7 +252,7 @@ TEST_F(StudioServerTest, SavesAtomicallyAndRefusesToOverwriteAnotherSave)
     while (dirent* e = ::readdir(dir))
         entries += e->d_name[0] != '.' || (e->d_name[1] != '\0' && e->d_name[1] != '.');
     ::closedir(dir);
-    EXPECT_EQ(entries, 4) << "the document and its three images, no temporary file";
+    EXPECT_EQ(entries, 5) << "the document, its three images and the studio's private folder, no temporary file";
 
     const std::string base = Member(saved->body, "version");
     const std::string theirs = m_text + "<!-- theirs -->\n";
@@ -288,7 +303,8 @@ TEST_F(StudioServerTest, ExportsBesideTheDocumentAndChecksEveryValue)
     } bad[] = {
         {"frame=0", "frame must be"},        {"frames=0", "from 1 to 3600"},   {"frames=3601", "from 1 to 3600"},
         {"fps=0", "above 0"},                {"fps=nan", "above 0"},           {"size=10x10", "width from 16"},
-        {"size=640x", "WxH"},                {"view=0,90", "within -89..89"},  {"seed=-1", "from 0 to"},
+        {"size=640x", "WxH"},                {"view=0,90", "within -89..89"},  {"view=0,-90", "within -89..89"},
+        {"view=3601,0", "within -3600..3600"}, {"seed=-1", "from 0 to"},
         {"seed=1e3", "from 0 to"},
     };
     for (const auto& b : bad) {
