@@ -550,7 +550,6 @@ private:
                 parts.push_back({std::string(c.name) + suffixes[k], &c, ZrDocumentLayout::Double});
             const Values inner = Walk(node, parts, Quote(c.name), nullptr);
             values.numbers.insert(inner.numbers.begin(), inner.numbers.end());
-            values.faulty.insert(inner.faulty.begin(), inner.faulty.end());
             break;
         }
         case ZrDocumentLayout::Element:

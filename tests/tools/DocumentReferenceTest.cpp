@@ -164,6 +164,7 @@ TEST(DocumentReference, ExplainPrintsTheEntryOrSaysWhichPathsToUse)
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, entry);
     EXPECT_NE(entry.find("seconds of the placer's clock"), std::string::npos);
+    EXPECT_EQ(DocumentReference::Explain("lifetime").rfind("(letter case counts in a document: it is written LifeTime)", 0), 0u);
     const std::pair<const char*, const char*> faults[] = {
         {"Radius", "names 3 elements; say which:\n  Placer/RegionPlacer/Radius\n  Placer/ScrewPlacer/Radius\n  ParticleTemple/Radius\n"},
         {"Lifetim", "no element of an effect document is named so; did you mean LifeTime?"},

@@ -88,7 +88,9 @@ TEST(EffectCheck, ReportsEachFaultOnceAtItsPlace)
         {">120<", ">8<", "6:54: warning: 'NumPerSecond' 8 is below a host's frame rate: the common counter makes at least one particle every frame, so it gives 30 a second at 30 frames a second and 60 at 60"},
         {">120<", ">89<", "6:54: warning: 'NumPerSecond' 89 gives 90 a second at 30 frames a second and 60 at 60"},
         {">CommonCounter</CounterType><NumPerSecond>120<", ">FadeCounter</CounterType><NumPerSecond>-3<", "6:52: warning: a fade counter of -3 makes no particle"},
-        {"<Shooter><ShooterType>RadialShooter</ShooterType></Shooter>", "", "4:3: warning: the emitter has no 'Shooter': it makes nothing"},
+        // A missing template is no fault: its defaults serve.
+        {"<Shooter><ShooterType>RadialShooter</ShooterType></Shooter>\n    <ParticleTemple><LifeTime>1</LifeTime></ParticleTemple>", "",
+         "4:3: warning: the emitter has no 'Shooter': it makes nothing"},
         {">GLOW_PARTICLE<", ">Glow_Particle<", "12:3: warning: unknown 'ParticleType' 'Glow_Particle': it reads as DARK_PARTICLE; did you mean 'GLOW_PARTICLE'?"},
         {"  <ParticleWidth>", "  <ColorImagePath>ramp.png</ColorImagePath><ParticleWidth>", "13:3: warning: 'ramp.png' is found neither next to the document nor in the container: the particles take their colour from the colour range"},
         {"<LifeTime>1</LifeTime>", "<LifeTime>1</LifeTime><Mass>2</Mass>", "9:43: warning: 'Mass' 2 moves nothing"},
