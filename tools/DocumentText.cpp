@@ -33,8 +33,8 @@ const Entry kEntries[] = {
      "", "", "",
      "Every ParticleSystem element becomes one particle system of the effect, in document order. A system without "
      "an Emitter shows nothing.\n"
-     "A system keeps its particles in a pool, dead ones included, and reuses dead slots before it grows; a pool "
-     "holds at most 1,048,576 particles, and all pools of a process together 2,097,152.\n"
+     "A system keeps its particles in a pool, dead ones included, and reuses dead slots before it grows; by "
+     "default a pool holds at most 1,048,576 particles, and all pools of a process together 2,097,152.\n"
      "Its bounding box (GetBoundingBox) only grows: it covers every position any of its particles has reached "
      "since the effect was read, also after they have died, and the library never resets it.",
      ""},
@@ -323,8 +323,8 @@ const Entry kEntries[] = {
      "(AfterRender), and changes their velocities, which show in the next frame's motion.",
      "", "no influence: particles keep the velocity their shooter gave them", "",
      "Several Influence elements may follow one another; each is read in turn and their effects add up. One "
-     "without InfluenceType, or with an unknown word, is skipped, and the next is still read. A particle's mass "
-     "plays no part in any of them.",
+     "without InfluenceType, or with an unknown word, is skipped, and the next is still read. The Mass a "
+     "document gives plays no part in any of them (see ParticleTemple/Mass).",
      ""},
     {"InfluenceType", "The class of the influence.", "", "none: an Influence without it is skipped",
      "AccelInfluence, WindInfluence or RandomWind; any other text and the Influence is skipped.", "", ""},

@@ -165,6 +165,12 @@ TEST(DocumentReference, ExplainPrintsTheEntryOrSaysWhichPathsToUse)
     EXPECT_EQ(r.out, entry);
     EXPECT_NE(entry.find("seconds of the placer's clock"), std::string::npos);
     EXPECT_EQ(DocumentReference::Explain("lifetime").rfind("(letter case counts in a document: it is written LifeTime)", 0), 0u);
+    std::string deep;
+    for (int i = 0; i < 10000; ++i)
+        deep += "Placer/";
+    for (const std::string& odd : {std::string(), std::string("/"), std::string("//Radius//x"), std::string(":"),
+                                   std::string(":X"), std::string("Position:"), deep})
+        EXPECT_EQ(DocumentReference::Explain(odd), "") << odd.substr(0, 20);
     const std::pair<const char*, const char*> faults[] = {
         {"Radius", "names 3 elements; say which:\n  Placer/RegionPlacer/Radius\n  Placer/ScrewPlacer/Radius\n  ParticleTemple/Radius\n"},
         {"Lifetim", "no element of an effect document is named so; did you mean LifeTime?"},
