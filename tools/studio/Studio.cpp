@@ -48,6 +48,7 @@ int Studio::Run(const Options& options)
     sigemptyset(&stopping);
     sigaddset(&stopping, SIGINT);
     sigaddset(&stopping, SIGTERM);
+    sigaddset(&stopping, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopping, nullptr);
     // A page that goes away mid-answer must not end the program.
     signal(SIGPIPE, SIG_IGN);
