@@ -61,7 +61,7 @@ void EffectInfo::Print(ZrParticleEffect& e)
                 std::printf("    shooter %s, speed %g to %g\n", Named(sh->GetType(), {"RadialShooter", "SingleShooter"}), lo, hi);
             }
             const ZrParticle* templ = emitter->GetParticleTemplate();
-            std::printf("    life    %d ms, colour ", templ->GetLifeTime());
+            std::printf("    life    %g s, colour ", templ->GetLifeTime() / 1000.0);
             PrintColor(templ->GetColorRangeStart());
             std::printf(" to ");
             PrintColor(templ->GetColorRangeEnd());
