@@ -286,8 +286,8 @@ int Pack(const Options& o)
         std::string list;
         for (const std::string& name : names)
             list += (list.empty() ? "" : ", ") + name;
-        std::fprintf(stderr, "wrote %s: %zu entries (%s), %lld bytes\n", o.archive.c_str(), names.size(), list.c_str(),
-                     FileBytes(o.archive));
+        std::fprintf(stderr, "wrote %s: %zu %s (%s), %lld bytes\n", o.archive.c_str(), names.size(),
+                     names.size() == 1 ? "entry" : "entries", list.c_str(), FileBytes(o.archive));
     }
     return 0;
 }
