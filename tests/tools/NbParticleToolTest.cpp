@@ -77,12 +77,12 @@ TEST(NbParticleTool, FailuresPrintOneLineAndExitNonZero)
 TEST(NbParticleTool, PackedEffectsRenderFromTheContainerFile)
 {
     const std::string sc = Tmp("pack.sc");
-    Result r = RunTool("pack " + sc + " " + Effects() + "/fire.par " + Effects() + "/snow.par spark=" + Effects() +
-                       "/spark.png");
+    Result r = RunTool("pack " + sc + " " + Effects() + "/fire.par " + Effects() + "/snow.par " + Effects() +
+                       "/spark.png ramp=" + Effects() + "/fire_ramp.png");
     ASSERT_EQ(r.code, 0) << r.err;
     r = RunTool("list " + sc);
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "fire\nsnow\nspark\n");
+    EXPECT_EQ(r.out, "fire\nsnow\nspark.png\nramp\n");
     EXPECT_NE(RunTool("pack " + Tmp("twice.sc") + " " + Effects() + "/fire.par fire=" + Effects() + "/snow.par").code, 0);
 
     const std::string own = Tmp("own.gif"), bundled = Tmp("bundled.gif");
@@ -163,6 +163,8 @@ TEST(NbParticleTool, WritingCommandsSayWhatTheyWrote)
          "12 frames at 24 fps (0.5 s of effect), 40x30, "},
         {"render " + fire + " --frames 6 --size 40x30 -o " + png, png, "contact sheet of 4x3 from 6 frames at 30 fps"},
         {"simulate " + fire + " --frames 5 --csv " + csv, csv, "5 frames at 30 fps, "},
+        {"render-all -o " + Tmp("all") + " --frames 3 --fps 10 --size 32x24 --resources " + Resources(),
+         Tmp("all") + "/fire.gif", "3 frames at 10 fps (0.3 s of effect), 32x24, "},
         {"pack " + sc + " " + Effects() + "/fire.par smoke=" + Effects() + "/smoke.par", sc, "2 entries (fire, smoke), "},
     };
     for (const Case& c : cases) {
@@ -191,7 +193,7 @@ TEST(NbParticleTool, ATooLargeEntryIsDiagnosedWithoutReadingIt)
     long small = 0, big = 0;
     ASSERT_EQ(RunMeasured({"info", "small", "--resources", sc}, err, small), 1) << err;
     EXPECT_NE(err.find("entry too large: 20000 bytes, at most 10240"), std::string::npos) << err;
-    ASSERT_EQ(RunMeasured({"info", "big", "--resources", sc}, err, big), 1) << err;
+    ASSERT_EQ(RunMeasured({"info", "big", "--resources", sc + "particle/particle.sc"}, err, big), 1) << err;
     EXPECT_NE(err.find("entry too large: 67108864 bytes, at most 10240"), std::string::npos) << err;
     EXPECT_LT(big - small, 16 * 1024) << "KiB";
 }
