@@ -1,6 +1,7 @@
 // nbparticle: renders, inspects, simulates and packs particle effects.
 #include "ContactSheet.h"
 #include "ContainerPacker.h"
+#include "DocumentReference.h"
 #include "EffectChecker.h"
 #include "EffectInfo.h"
 #include "EffectLoader.h"
@@ -399,6 +400,10 @@ void DefineCommands(CLI::App& app, Options& o)
     check->add_option("effects", o.files, "effect files (.par) or names in the resource container")->required();
     resources(check);
 
+    CLI::App* explain = app.add_subcommand("explain", "Explain an element of the effect document");
+    explain->add_option("path", o.effect, "element path such as Placer/ScrewPlacer/RoundTime or LifeTime, or a chapter: "
+                                          "order, coordinates, angles, units, time, colour, numbers")->required();
+
     CLI::App* help = app.add_subcommand("help", "Describe a command and its options, or list the commands");
     help->add_option("command", o.topic, "the command to describe");
 }
@@ -413,6 +418,8 @@ int RunCommand(CLI::App& app, const Options& o)
     const std::string command = app.get_subcommands().front()->get_name();
     if (command == "help")
         return Help(app, o.topic);
+    if (command == "explain")
+        return DocumentReference::Command(o.effect);
     PreviewSettings settings;
     settings.frames = o.frames;
     settings.fps = o.fps;

@@ -133,6 +133,7 @@ TEST(NbParticleTool, HelpAndOptionRanges)
         {"help", 0, "  render-all "},
         {"help render-all", 0, "--seed UINT:a whole number within 0..4294967295=1"},
         {"help simulate", 0, "--fps FLOAT:a number above 0 and at most 1000=30"},
+        {"help explain", 0, "Usage: nbparticle explain"},
         {"help nosuch", 2, "no command nosuch"},
         {"render fire -o x.gif --frames 0", 2, "--frames: takes a whole number within 1..100000, not 0"},
         {"render-all -o x --fps 0", 2, "--fps: takes a number above 0 and at most 1000, not 0"},
