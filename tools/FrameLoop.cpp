@@ -3,10 +3,8 @@
 #include <ZrParticleEffect.h>
 #include <ZrParticleSystem.h>
 
-#include <unistd.h>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 using ZRC::ZrVector3d;
@@ -63,12 +61,11 @@ private:
 
 // The camera is framed on where most of the visible particles are over the
 // run: a stray few far out do not shrink the effect to a dot.
-bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi)
+bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi, const Progress& progress)
 {
     std::unique_ptr<ZRC::ZrParticleEffect> effect = m_loader.Load(m_effect);
     if (!effect)
         return false;
-    m_loader.ReportMissingImages(m_effect, *effect, m_textures);
     std::srand(m_settings.seed);
     const double dt = 1.0 / m_settings.fps;
     Samples samples;
@@ -86,6 +83,8 @@ bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi)
             }
         }
         effect->AfterRender(dt);
+        if (progress)
+            progress(f + 1, 2 * m_settings.frames);
     }
     lo = ZrVector3d(-1, -1, -1);
     hi = ZrVector3d(1, 1, 1);
@@ -112,13 +111,13 @@ bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi)
     return true;
 }
 
-bool FrameLoop::Start()
+bool FrameLoop::Start(const Progress& progress)
 {
     m_running.reset();
     m_renderer.reset();
     Camera camera(m_settings.width, m_settings.height, m_settings.azimuth, m_settings.elevation);
     ZrVector3d lo, hi;
-    if (!Fit(camera, lo, hi))
+    if (!Fit(camera, lo, hi, progress))
         return false;
     m_running = m_loader.Load(m_effect);
     if (!m_running)
@@ -146,11 +145,10 @@ int FrameLoop::Step(Frame* out)
 
 int FrameLoop::Draw(Frame& out) { return m_running ? m_renderer->Draw(*m_running, out) : 0; }
 
-FrameLoop::Result FrameLoop::Run(const Sink& sink)
+FrameLoop::Result FrameLoop::Run(const Sink& sink, const Progress& progress)
 {
-    if (!Start())
+    if (!Start(progress))
         return Unreadable;
-    const bool progress = ::isatty(2) != 0;
     Frame frame;
     m_drawn = 0;
     for (int f = 0; f < m_settings.frames; ++f) {
@@ -158,10 +156,8 @@ FrameLoop::Result FrameLoop::Run(const Sink& sink)
         if (!sink(f, frame))
             return Stopped;
         if (progress)
-            std::fprintf(stderr, "\r%s: frame %d/%d", m_effect.c_str(), f + 1, m_settings.frames);
+            progress(m_settings.frames + f + 1, 2 * m_settings.frames);
     }
-    if (progress)
-        std::fprintf(stderr, "\n");
     return m_drawn > 0 ? Done : NothingDrawn;
 }
 

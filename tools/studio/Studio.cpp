@@ -1,7 +1,6 @@
 #include "Studio.h"
 
 #include "EffectLoader.h"
-#include "EffectSource.h"
 #include "StudioDocument.h"
 #include "StudioServer.h"
 
@@ -39,8 +38,6 @@ int Studio::Run(const Options& options)
     std::string why;
     if (!document.Open(why))
         return Fail(options.document, why);
-    const EffectLoader loader(options.resources);
-    EffectSource::SetResourceFolder(loader.Resources());
 
     // Interrupts are taken by the sigwait below, where stopping the server is
     // safe; the threads started from here on leave them blocked.

@@ -51,7 +51,6 @@ StudioPlayer::StudioPlayer(const std::string& resources, const std::string& docu
             m_loader.StandIn(SlotPath(slot), m_folder);
         }
     }
-    m_loader.SetQuiet(true);
 }
 
 StudioPlayer::~StudioPlayer()
