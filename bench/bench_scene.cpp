@@ -145,16 +145,30 @@ namespace {
 // The step of the plain pass: small enough to leave the scene as it is.
 constexpr double kTinyStep = 1e-6;
 
-// Frames a second on one thread, per benchmark and scene, measured in this run
-// (the one-thread run is registered first, so it runs first).
-std::map<std::string, double>& OneThreadFps()
+// Frames a second of every one-thread repetition, per benchmark and scene,
+// measured in this run (the one-thread run is registered first, so all its
+// repetitions run first).
+std::map<std::string, std::vector<double>>& OneThreadFps()
 {
-    static std::map<std::string, double> fps;
+    static std::map<std::string, std::vector<double>> fps;
     return fps;
 }
 
+// The median of the one-thread repetitions so far: on a shared machine a
+// speed-up over it is steadier than one over whichever repetition came last.
+double OneThreadMedian(const std::string& key)
+{
+    std::vector<double> values = OneThreadFps()[key];
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 != 0 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
+
 // Runs frames for the benchmark's time and reports frames a second and the
-// speed-up over the same benchmark on one thread.
+// speed-up over the same benchmark on one thread (the median of its
+// repetitions).
 template <class Frame>
 void Measure(benchmark::State& state, const std::string& key, Scene& scene, int threads, Frame frame)
 {
@@ -169,8 +183,8 @@ void Measure(benchmark::State& state, const std::string& key, Scene& scene, int 
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double fps = seconds > 0.0 ? static_cast<double>(state.iterations()) / seconds : 0.0;
     if (threads == 1)
-        OneThreadFps()[key] = fps;
-    const double one = OneThreadFps()[key];
+        OneThreadFps()[key].push_back(fps);
+    const double one = OneThreadMedian(key);
     state.counters["threads"] = threads;
     state.counters["live"] = live;
     state.counters["fps"] = fps;
