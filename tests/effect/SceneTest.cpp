@@ -1,6 +1,7 @@
 // Scenes and effect streams: the particles an effect with its own stream
 // reaches depend only on its seed and its steps, never on the thread count.
 // These tests also run under ThreadSanitizer.
+#include "ZrInfluence.h"
 #include "ZrParticle.h"
 #include "ZrParticleEffect.h"
 #include "ZrParticleScene.h"
@@ -8,10 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace ZRC;
@@ -102,7 +108,81 @@ unsigned long long Frames(int threads, bool inTurn)
     return h;
 }
 
+// Notes the thread and the turn of each AfterRender of its system; with a
+// meeting, waits (ten seconds at most) until every probe of the meeting is
+// inside its AfterRender at once.
+struct Meeting {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    int inside = 0, wanted = 0, turns = 0;
+};
+
+class Probe : public ZrInfluence {
+public:
+    Probe(Meeting& log, bool meet) : m_log(log), m_meet(meet) {}
+    void Apply(ZrParticleSystem*, double) override
+    {
+        std::unique_lock<std::mutex> lock(m_log.mutex);
+        thread = std::this_thread::get_id();
+        turn = ++m_log.turns;
+        if (!m_meet)
+            return;
+        ++m_log.inside;
+        m_log.arrived.notify_all();
+        met = m_log.arrived.wait_for(lock, std::chrono::seconds(10), [this] { return m_log.inside >= m_log.wanted; });
+    }
+    unsigned char FromXML(VEXA::VexaString&) override { return 0; }
+    unsigned char ToXML(VEXA::VexaString&) override { return 0; }
+
+    std::thread::id thread;
+    int turn = 0;
+    bool met = false;
+
+private:
+    Meeting& m_log;
+    bool m_meet;
+};
+
 } // namespace
+
+TEST(Scene, ThreadCounts)
+{
+    ZrParticleScene scene;
+    const int all = scene.GetThreadCount();
+    EXPECT_GE(all, 1);
+    for (int asked : {1, 2, 0, -4, all + 100}) {
+        scene.SetThreadCount(asked);
+        EXPECT_EQ(scene.GetThreadCount(), asked > 0 ? std::min(asked, all) : all) << asked;
+    }
+}
+
+TEST(Scene, OwnStreamsRunAtOnceTheOthersInOrderOnTheCallingThread)
+{
+    ZrParticleScene scene;
+    scene.SetThreadCount(2);
+    if (scene.GetThreadCount() < 2)
+        GTEST_SKIP() << "one thread only";
+    Meeting log;
+    log.wanted = 2;
+    std::vector<std::unique_ptr<ZrParticleEffect>> effects;
+    std::vector<Probe*> probes;
+    for (int k = 0; k < 4; ++k) {
+        effects.emplace_back(new ZrParticleEffect);
+        ZrParticleSystem* system = new ZrParticleSystem;
+        probes.push_back(new Probe(log, k % 2 == 1));
+        system->AddInfluence(probes.back());
+        effects.back()->AddParticleSystem(system);
+        if (k % 2 == 1)
+            effects.back()->SetRandomSeed(k);
+        scene.Add(effects.back().get());
+    }
+    scene.AfterRender(kStep);
+    EXPECT_TRUE(probes[1]->met && probes[3]->met) << "the effects with a stream of their own ran one after another";
+    EXPECT_NE(probes[1]->thread, probes[3]->thread);
+    for (int k : {0, 2})
+        EXPECT_EQ(probes[k]->thread, std::this_thread::get_id()) << k;
+    EXPECT_LT(probes[0]->turn, probes[2]->turn);
+}
 
 TEST(Scene, SameParticlesOnAnyNumberOfThreads)
 {
