@@ -8,6 +8,8 @@
 #include "ZrParticleSystem.h"
 
 #include <gtest/gtest.h>
+#include <oneapi/tbb/global_control.h>
+#include <oneapi/tbb/info.h>
 
 #include <algorithm>
 #include <chrono>
@@ -149,23 +151,23 @@ TEST(Scene, ThreadCounts)
 {
     ZrParticleScene scene;
     const int all = scene.GetThreadCount();
-    EXPECT_GE(all, 1);
+    EXPECT_EQ(all, tbb::info::default_concurrency());
     for (int asked : {1, 2, 0, -4, all + 100}) {
         scene.SetThreadCount(asked);
         EXPECT_EQ(scene.GetThreadCount(), asked > 0 ? std::min(asked, all) : all) << asked;
     }
+    // No more than oneTBB lets the process run at once.
+    tbb::global_control limit(tbb::global_control::max_allowed_parallelism, 1);
+    scene.SetThreadCount(4);
+    EXPECT_EQ(scene.GetThreadCount(), 1);
 }
 
 TEST(Scene, OwnStreamsRunAtOnceTheOthersInOrderOnTheCallingThread)
 {
-    ZrParticleScene scene;
-    scene.SetThreadCount(2);
-    if (scene.GetThreadCount() < 2)
-        GTEST_SKIP() << "one thread only";
     Meeting log;
-    log.wanted = 2;
     std::vector<std::unique_ptr<ZrParticleEffect>> effects;
     std::vector<Probe*> probes;
+    ZrParticleScene scene;
     for (int k = 0; k < 4; ++k) {
         effects.emplace_back(new ZrParticleEffect);
         ZrParticleSystem* system = new ZrParticleSystem;
@@ -176,6 +178,17 @@ TEST(Scene, OwnStreamsRunAtOnceTheOthersInOrderOnTheCallingThread)
             effects.back()->SetRandomSeed(k);
         scene.Add(effects.back().get());
     }
+    // One thread: every effect in the order added, on this thread.
+    scene.SetThreadCount(1);
+    scene.AfterRender(kStep);
+    for (int k = 0; k < 4; ++k)
+        EXPECT_TRUE(probes[k]->turn == k + 1 && probes[k]->thread == std::this_thread::get_id()) << k;
+
+    scene.SetThreadCount(2);
+    if (scene.GetThreadCount() < 2)
+        GTEST_SKIP() << "one thread only";
+    log.turns = log.inside = 0;
+    log.wanted = 2;
     scene.AfterRender(kStep);
     EXPECT_TRUE(probes[1]->met && probes[3]->met) << "the effects with a stream of their own ran one after another";
     EXPECT_NE(probes[1]->thread, probes[3]->thread);
@@ -219,7 +232,9 @@ TEST(Scene, RemovedEffectsAreNeverTouchedAgain)
     EXPECT_EQ(Hash(*effects[2]), kept);
     EXPECT_NE(Hash(*effects[3]), other);
     EXPECT_EQ(scene.GetEffectNum(), 2);
+    EXPECT_EQ(scene.GetEffect(0), effects[0].get());
     EXPECT_EQ(scene.GetEffect(1), effects[3].get());
+    EXPECT_EQ(scene.GetEffect(-1), nullptr);
     EXPECT_EQ(scene.GetEffect(2), nullptr);
 }
 
