@@ -24,6 +24,7 @@
 #include "ZrWindInfluence.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <new>
 #if defined(__SSE2__) || defined(_M_X64)
@@ -145,7 +146,8 @@ std::atomic<long long> ZrParticleSystem::ms_totalParticles(0);
 std::atomic<long long> ZrParticleSystem::ms_maxTotalParticles(ZrParticleSystem::kDefaultMaxTotalParticleNum);
 
 ZrParticleSystem::ZrParticleSystem()
-    : m_nMaxParticleNum(kDefaultMaxParticleNum),
+    : m_nLiveParticles(0),
+      m_nMaxParticleNum(kDefaultMaxParticleNum),
       m_nDetailLevel(1),
       m_fParticleWidth(2.0f),
       m_fParticleHeight(2.0f),
@@ -187,6 +189,7 @@ void ZrParticleSystem::ClearPool()
     ms_totalParticles -= static_cast<long long>(m_particles.size());
     m_particles.clear();
     m_freeList.clear();
+    m_nLiveParticles = 0;
 }
 
 void ZrParticleSystem::SetMaxTotalParticleNum(long long count) { ms_maxTotalParticles = count > 0 ? count : 0; }
@@ -217,11 +220,17 @@ ZrParticle* ZrParticleSystem::CreateParticle(ZrParticle* templ)
     const ZrParticle& source = templ != nullptr ? *templ : blank;
     if (!m_freeList.empty()) {
         ZrParticle* slot = m_freeList.back();
+        // A host may have collected a slot that still lived.
+        const int wasAlive = slot->IsAlive() ? 1 : 0;
         *slot = source;
         m_freeList.pop_back();
+        m_nLiveParticles += (slot->IsAlive() ? 1 : 0) - wasAlive;
         return slot;
     }
-    return GrowPool(source);
+    ZrParticle* slot = GrowPool(source);
+    if (slot != nullptr && slot->IsAlive())
+        ++m_nLiveParticles;
+    return slot;
 }
 
 ZrParticle* ZrParticleSystem::GrowPool(const ZrParticle& source)
@@ -337,6 +346,15 @@ void ZrParticleSystem::UpdateParticleSystem(double dt)
 {
     if (m_bFrozen)
         return;
+    // Both loops collect a particle exactly when it dies in this step, so the
+    // growth of the free list is the number of deaths.
+    const size_t collectedBefore = m_freeList.size();
+    UpdatePool(dt);
+    m_nLiveParticles -= static_cast<int>(m_freeList.size() - collectedBefore);
+}
+
+void ZrParticleSystem::UpdatePool(double dt)
+{
     if (UpdateWide(dt))
         return;
     // The box is folded in locals and written back once; folding the same
@@ -357,6 +375,23 @@ void ZrParticleSystem::UpdateParticleSystem(double dt)
     }
     if (folded)
         m_boundingBox.SetExtents(box.Min(), box.Max());
+}
+
+ZrBoundingBox ZrParticleSystem::ComputeLiveBoundingBox() const
+{
+    ZrBoundingBox live;
+    BoxFold box(live.GetMin(), live.GetMax());
+    bool folded = false;
+    for (const ZrParticle& particle : m_particles) {
+        const ZrParticle::Coordinates& at = particle.m_position;
+        if (!particle.IsAlive() || !std::isfinite(at.x + at.y + at.z))
+            continue;
+        box.Add(ZrVector3d(at.x, at.y, at.z));
+        folded = true;
+    }
+    if (folded)
+        live.SetExtents(box.Min(), box.Max());
+    return live;
 }
 
 // ---------------------------------------------------------------------------
@@ -548,6 +583,7 @@ unsigned char ZrParticleSystem::Copy(const ZrParticleSystem& other)
         if (!particle.IsAlive())
             m_freeList.push_back(&particle);
     }
+    m_nLiveParticles = static_cast<int>(m_particles.size() - m_freeList.size());
 
     m_fParticleWidth = other.m_fParticleWidth;
     m_fParticleHeight = other.m_fParticleHeight;

@@ -98,6 +98,63 @@ TEST(ParticleSystem, UpdateFoldsTheBoundingBoxUnlessFrozen)
     EXPECT_EQ(box(), (std::vector<double>{-0.5, -2.5, 1.5, 0.5, 1.0, 2.5}));
 }
 
+// The live count is kept without a walk over the pool: it must agree with one
+// after births, deaths, reuse, a slot the host collected while alive, a dead
+// template and a copy; the live box covers the living only.
+TEST(ParticleSystem, LiveCountAndLiveBoxFollowTheLiving)
+{
+    ZrParticleSystem s;
+    const auto scan = [](ZrParticleSystem& sys) {
+        int live = 0;
+        for (int i = 0; i < sys.GetParticleNum(); ++i)
+            live += sys.GetParticle(i)->IsAlive();
+        return live;
+    };
+    const auto corners = [](const ZrBoundingBox& b) {
+        return std::vector<double>{b.GetMin().x, b.GetMin().y, b.GetMin().z, b.GetMax().x, b.GetMax().y, b.GetMax().z};
+    };
+    EXPECT_EQ(s.ComputeLiveBoundingBox().IsNULL(), 1);
+    Spawn(s, ZrVector3d(1.0, 2.0, 3.0));
+    Spawn(s, ZrVector3d(-1.0, 0.0, 5.0));
+    Spawn(s, ZrVector3d(4.0, -2.0, 0.0));
+    s.UpdateParticleSystem(0.5);
+    EXPECT_EQ(s.GetLiveParticleNum(), 3);
+    EXPECT_EQ(corners(s.ComputeLiveBoundingBox()), (std::vector<double>{-0.5, -1.0, 0.0, 2.0, 1.0, 2.5}));
+    s.GetParticle(0)->SetMustDie(1);
+    s.GetParticle(2)->SetMustDie(1);
+    s.UpdateParticleSystem(0.5);
+    EXPECT_EQ(s.GetLiveParticleNum(), 1);
+    EXPECT_EQ(corners(s.ComputeLiveBoundingBox()), (std::vector<double>{-1.0, 0.0, 5.0, -1.0, 0.0, 5.0}));
+    EXPECT_EQ(corners(s.GetBoundingBox()), (std::vector<double>{-1.0, -1.0, 0.0, 2.0, 1.0, 5.0})) << "the growing box stays";
+    const ZrParticle deadTemplate = *s.GetParticle(0);
+    s.CreateParticle(const_cast<ZrParticle*>(&deadTemplate));
+    EXPECT_EQ(s.GetLiveParticleNum(), 1) << "a dead template makes a dead particle";
+    s.CollectDeadparticle(1); // alive: the next creation overwrites it
+    Spawn(s, ZrVector3d());
+    Spawn(s, ZrVector3d());
+    EXPECT_EQ(s.GetLiveParticleNum(), scan(s));
+    s.SetFrozen(1);
+    s.GetParticle(1)->SetMustDie(1);
+    s.UpdateParticleSystem(0.5);
+    EXPECT_EQ(s.GetLiveParticleNum(), scan(s));
+    s.SetFrozen(0);
+    s.UpdateParticleSystem(0.5);
+    EXPECT_EQ(s.GetLiveParticleNum(), scan(s));
+    ZrParticleSystem copy(s);
+    EXPECT_EQ(copy.GetLiveParticleNum(), scan(s));
+
+    // An emitting system over many frames, particles dying of age.
+    ZrParticleSystem emitting;
+    ASSERT_EQ(Read(emitting, kEmitter), 1);
+    Template(emitting)->SetLifeTime(300);
+    for (int frame = 0; frame < 40; ++frame) {
+        emitting.GetEmitter()->Emit(1.0 / 30.0);
+        emitting.UpdateParticleSystem(1.0 / 30.0);
+        ASSERT_EQ(emitting.GetLiveParticleNum(), scan(emitting)) << frame;
+    }
+    EXPECT_GT(emitting.GetFreeParticleNum() + emitting.GetLiveParticleNum(), emitting.GetLiveParticleNum());
+}
+
 TEST(ParticleSystem, DocumentWritesPartsInOrderAndReadsThemBack)
 {
     ZrParticleSystem s;
