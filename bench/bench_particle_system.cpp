@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -151,6 +152,28 @@ void BM_PlainPass(benchmark::State& state)
     state.counters["particle_bytes"] = sizeof(ZrParticle);
 }
 
+// Filling a billboard batch from the same pool, as a host does before drawing
+// it: one pass that reads what the update wrote.
+void BM_FillBillboards(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    ZrParticleSystem& system = Pool(count);
+    system.UpdateParticleSystem(kTinyStep); // every particle has an age, so every one is drawn
+    ZrBillboardBatch batch;
+    batch.Fill(system, ZrVector3d());
+    if (batch.GetBillboardNum() != count) {
+        state.SkipWithError("not every particle was drawn");
+        return;
+    }
+    const std::int64_t allocations = Allocations();
+    for (auto _ : state) {
+        batch.Fill(system, ZrVector3d());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+    state.counters["allocs"] = static_cast<double>(Allocations() - allocations);
+}
+
 // A frame of a system under gravity and a steady wind: the update, then both
 // influences, as an effect drives them.
 void BM_UpdateAccelWind(benchmark::State& state)
@@ -177,15 +200,19 @@ void BM_UpdateAccelWind(benchmark::State& state)
 // A thousand particles stay in the core's own cache, so there the update costs
 // its arithmetic alone.
 BENCHMARK(BM_UpdateParticleSystem)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FillBillboards)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_UpdateAccelWind)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainPass)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_UpdateParticleSystem)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FillBillboards)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_UpdateAccelWind)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainPass)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_UpdateParticleSystem)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillBillboards)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpdateAccelWind)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainPass)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpdateParticleSystem)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillBillboards)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpdateAccelWind)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainPass)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
@@ -259,7 +286,9 @@ BENCHMARK(BM_SteadyStateAllocations)->Arg(600)->Arg(3600)->Arg(6000)->Arg(60000)
 
 const char* const kEffects[] = {"fire", "smoke", "fountain", "explode", "rain", "snow"};
 
-// A bundled effect's whole frame: Update, then AfterRender with its influences.
+// A bundled effect's whole frame as a host runs it: Update, the billboard
+// batch filled and sorted for an eye that circles the effect, then AfterRender
+// with its influences.
 void BM_SteadyStateEffectAllocations(benchmark::State& state)
 {
     const std::string path = std::string(NBPS_SOURCE_DIR) + "/effects/" + kEffects[state.range(0)] + ".par";
@@ -269,8 +298,13 @@ void BM_SteadyStateEffectAllocations(benchmark::State& state)
         return;
     }
     const double dt = 1.0 / 60.0;
+    ZrBillboardBatch batch;
+    int turn = 0;
     auto frame = [&] {
         effect.Update(dt);
+        batch.Fill(effect, ZrVector3d());
+        const double angle = 0.01 * turn++;
+        batch.SortBackToFront(ZrVector3d(20.0 * std::cos(angle), 8.0, 20.0 * std::sin(angle)));
         effect.AfterRender(dt);
     };
     auto poolSize = [&] {

@@ -78,6 +78,9 @@ public:
     unsigned char Load(ZrStream& stream);
 
 private:
+    // Reads the systems, the centre and the resource file name without copies.
+    friend class ZrBillboardBatch;
+
     unsigned char ReadSystems(ZrMarkup& doc);
     unsigned char WriteDocument(ZrMarkup& doc);
     unsigned char CopySystems(const ZrParticleEffect& other);

@@ -73,8 +73,10 @@ private:
     // The first update of an immortal particle: fixed random size, alpha and colour.
     void DrawImmortalLook();
     // The pool's vector update loop and the wind's vector drag take the common
-    // case in place; the acceleration asks for the motion fields ahead.
+    // case in place; the acceleration asks for the motion fields ahead; the
+    // billboard batch reads what the host draws in one pass.
     friend class ZrParticleSystem;
+    friend class ZrBillboardBatch;
     friend class ZrDragLaw;
     friend class ZrAccelInfluence;
 

@@ -133,6 +133,9 @@ public:
     void GetAccelSize(float& size);
 
 private:
+    // Reads the pool and the texture path without copies.
+    friend class ZrBillboardBatch;
+
     ZrImageData* LoadColorImage(const VEXA::VexaString& path);
     void DestroyParts();
     void RepointParticles();

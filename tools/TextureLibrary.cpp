@@ -1,30 +1,11 @@
 #include "TextureLibrary.h"
 #include "EffectLoader.h"
 
-#include <ZrParticleResource.h>
+#include <ZrBillboardTexture.h>
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace nbparticle {
-namespace {
-
-std::unique_ptr<SpriteTexture> ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (!in || size <= 0 || size > (64 << 20))
-        return nullptr;
-    in.seekg(0);
-    std::vector<unsigned char> bytes(static_cast<size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
-        return nullptr;
-    return SpriteTexture::Decode(bytes.data(), bytes.size());
-}
-
-} // namespace
 
 std::string TextureLibrary::Beside(const std::string& path, const std::string& baseDir)
 {
@@ -38,23 +19,34 @@ const SpriteTexture* TextureLibrary::Find(const std::string& path, const std::st
 {
     if (path.empty())
         return nullptr;
-    const std::string key = baseDir + '\n' + path;
+    std::unique_ptr<ZRC::ZrBillboardTexture>& texture = m_resolved[baseDir + '\n' + path];
+    if (!texture) {
+        texture.reset(new ZRC::ZrBillboardTexture);
+        texture->Resolve(VEXA::VexaString(path), VEXA::VexaString(baseDir));
+    }
+    return Find(*texture);
+}
+
+const SpriteTexture* TextureLibrary::Find(const ZRC::ZrBillboardTexture& texture)
+{
+    using ZRC::ZrBillboardTexture;
+    if (texture.GetSource() != ZrBillboardTexture::TEXTURE_FILE &&
+        texture.GetSource() != ZrBillboardTexture::TEXTURE_ENTRY)
+        return nullptr;
+    // A file by its absolute path; an entry by its name (the container is the
+    // same for the whole run).
+    const std::string key = texture.GetSource() == ZrBillboardTexture::TEXTURE_FILE
+                                ? "file\n" + texture.GetFilePath().Str()
+                                : "entry\n" + texture.GetName().Str();
     auto it = m_loaded.find(key);
     if (it != m_loaded.end())
         return it->second.get();
-    std::unique_ptr<SpriteTexture> tex;
-    const std::string beside = Beside(path, baseDir);
-    if (!beside.empty()) {
-        tex = ReadFile(beside);
-    } else if (EffectLoader::IsFile(path)) {
-        tex = ReadFile(path);
-    } else {
-        ZRC::ZrByteArray bytes;
-        if (ZRC::ZrParticleResource::ReadEntry(VEXA::VexaString(path.c_str()), ZRC::ZrParticleResource::ImageCapacity,
-                                               bytes))
-            tex = SpriteTexture::Decode(bytes.GetData(), static_cast<size_t>(bytes.GetSize()));
-    }
-    return (m_loaded[key] = std::move(tex)).get();
+    std::vector<unsigned char> rgba;
+    int w = 0, h = 0;
+    std::unique_ptr<SpriteTexture> decoded;
+    if (texture.Decode(rgba, w, h))
+        decoded = SpriteTexture::FromRGBA(rgba, w, h);
+    return (m_loaded[key] = std::move(decoded)).get();
 }
 
 } // namespace nbparticle

@@ -5,20 +5,28 @@
 #include <memory>
 #include <string>
 
+namespace ZRC {
+class ZrBillboardTexture;
+}
+
 namespace nbparticle {
 
-// Finds and keeps the textures that effects name. A path is looked up as the
-// library looks up colour images: as a file, else as an entry of the resource
-// container; a relative path is first tried in the folder of the effect file.
+// Decodes and keeps the textures that effects name, found by the library's
+// rule (ZrBillboardTexture): a relative path first in the folder of the effect
+// file, then as a file, then as an entry of the resource container.
 class TextureLibrary {
 public:
-    // The texture for a path, or null when it is empty or not found.
+    // The texture for a path, or null when it is empty, not found or does not
+    // decode.
     const SpriteTexture* Find(const std::string& path, const std::string& baseDir);
+    // The texture a billboard batch resolved, or null as above.
+    const SpriteTexture* Find(const ZRC::ZrBillboardTexture& texture);
     // The file a relative path names in baseDir, when there is one; else "".
     static std::string Beside(const std::string& path, const std::string& baseDir);
 
 private:
     std::map<std::string, std::unique_ptr<SpriteTexture>> m_loaded;
+    std::map<std::string, std::unique_ptr<ZRC::ZrBillboardTexture>> m_resolved;
 };
 
 } // namespace nbparticle

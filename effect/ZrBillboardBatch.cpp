@@ -1,0 +1,321 @@
+#include "ZrBillboardBatch.h"
+
+#include "ZrParticle.h"
+#include "ZrParticleEffect.h"
+#include "ZrParticleSystem.h"
+#include "ZrVectorUnit.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <numeric>
+#if defined(NBPS_WIDE_UNIT)
+#include <immintrin.h>
+#endif
+
+namespace ZRC {
+
+namespace {
+
+// Centres and half sizes at or beyond this are treated as not finite: a GPU
+// could not place them sensibly in single precision.
+const double kFar = 1e12;
+
+bool Finite(const ZrVector3d& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+// Clamped to 0..1, not a number to 0 (as the wide loop's max and min do).
+double Unit(double value)
+{
+    const double low = value > 0.0 ? value : 0.0;
+    return low < 1.0 ? low : 1.0;
+}
+
+unsigned char Byte(float unit) { return static_cast<unsigned char>(unit * 255.0f + 0.5f); }
+
+} // namespace
+
+ZrBillboardBatch::ZrBillboardBatch() : m_count(0), m_stateNum(0), m_runNum(0) {}
+
+ZrBillboardBatch::~ZrBillboardBatch() = default;
+
+void ZrBillboardBatch::Begin(const ZrVector3d& origin)
+{
+    m_origin = origin;
+    m_count = 0;
+    m_stateNum = 0;
+    m_runNum = 0;
+}
+
+void ZrBillboardBatch::Fill(const ZrParticleEffect& effect, const ZrVector3d& origin)
+{
+    Begin(origin);
+    const ZrVector3d shift = effect.m_centerPos - origin;
+    for (size_t i = 0; i < effect.m_systems.size(); ++i) {
+        if (const ZrParticleSystem* system = effect.m_systems[i])
+            AddSystem(*system, static_cast<int>(i), shift, effect.m_strResFileName);
+    }
+}
+
+void ZrBillboardBatch::Fill(const ZrParticleSystem& system, const ZrVector3d& origin)
+{
+    Begin(origin);
+    static const VEXA::VexaString noDocument;
+    AddSystem(system, 0, ZrVector3d() - origin, noDocument);
+}
+
+const ZrBillboardTexture* ZrBillboardBatch::FindTexture(const ZrParticleSystem& system,
+                                                        const VEXA::VexaString& resName)
+{
+    if (m_slots.size() <= m_stateNum)
+        m_slots.resize(m_stateNum + 1);
+    Slot& slot = m_slots[m_stateNum];
+    const std::string& path = system.m_strTexturePath.Str();
+    if (slot.texture != nullptr && slot.path == path && slot.resName == resName.Str())
+        return slot.texture;
+    slot.path.assign(path);
+    slot.resName.assign(resName.Str());
+    // A folder given by the host, or the document's resource file name.
+    m_key.assign(m_folder.IsEmpty() ? "document\n" : "folder\n");
+    m_key += m_folder.IsEmpty() ? resName.Str() : m_folder.Str();
+    m_key += '\n';
+    m_key += path;
+    auto it = m_textures.find(m_key);
+    if (it == m_textures.end()) {
+        std::unique_ptr<ZrBillboardTexture> texture(new ZrBillboardTexture);
+        texture->Resolve(system.m_strTexturePath,
+                         m_folder.IsEmpty() ? ZrBillboardTexture::EffectFolder(resName) : m_folder);
+        it = m_textures.emplace(m_key, std::move(texture)).first;
+    }
+    slot.texture = it->second.get();
+    return slot.texture;
+}
+
+void ZrBillboardBatch::SetDocumentFolder(const VEXA::VexaString& folder)
+{
+    if (folder == m_folder)
+        return;
+    m_folder = folder;
+    for (Slot& slot : m_slots)
+        slot.texture = nullptr;
+}
+
+void ZrBillboardBatch::AddSystem(const ZrParticleSystem& system, int index, const ZrVector3d& shift,
+                                 const VEXA::VexaString& resName)
+{
+    const ZrBillboardTexture* texture = FindTexture(system, resName);
+    if (m_states.size() <= m_stateNum)
+        m_states.resize(m_stateNum + 1);
+    DrawState& state = m_states[m_stateNum];
+    const int stateIndex = static_cast<int>(m_stateNum++);
+    const bool dark = system.m_particleType == ZrParticleSystem::DARK_PARTICLE;
+    state.system = &system;
+    state.systemIndex = index;
+    state.blend = dark ? BLEND_OVER : BLEND_ADD;
+    state.needsSorting = dark;
+    state.texture = texture;
+    state.billboardNum = 0;
+    if (!system.m_bAlive || system.m_particles.empty())
+        return;
+
+    const size_t need = static_cast<size_t>(m_count) + system.m_particles.size();
+    if (m_halfSizes.size() < need * 2) {
+        const size_t size = std::max(need, m_halfSizes.size());
+        // One float more: the wide loop stores a centre as four floats.
+        m_centers.resize(size * 3 + 1);
+        m_halfSizes.resize(size * 2);
+        m_colorFloats.resize(size * 4);
+        m_colorBytes.resize(size * 4);
+    }
+    const int drawn = FillPool(system, shift);
+    state.billboardNum = drawn;
+    if (drawn > 0)
+        AddRun(m_count, drawn, stateIndex);
+    ToBytes(m_count, drawn);
+    m_count += drawn;
+}
+
+// The particle's share of the rule, for one particle: whether it is drawn,
+// and what for. Both loops below follow it to the bit.
+int ZrBillboardBatch::FillPool(const ZrParticleSystem& system, const ZrVector3d& shift)
+{
+    const double halfWidth = 0.5 * static_cast<double>(system.m_fParticleWidth);
+    const double halfHeight = 0.5 * static_cast<double>(system.m_fParticleHeight);
+    int drawn = FillWide(system, shift, halfWidth, halfHeight);
+    if (drawn >= 0)
+        return drawn;
+    drawn = 0;
+    float* center = m_centers.data() + static_cast<size_t>(m_count) * 3;
+    float* half = m_halfSizes.data() + static_cast<size_t>(m_count) * 2;
+    float* color = m_colorFloats.data() + static_cast<size_t>(m_count) * 4;
+    for (const ZrParticle& p : system.m_particles) {
+        if (!p.m_bAlive)
+            continue;
+        const float alpha = p.m_fCurAlpha;
+        const double x = p.m_position.x + shift.x;
+        const double y = p.m_position.y + shift.y;
+        const double z = p.m_position.z + shift.z;
+        const double size = p.m_fCurSize;
+        const double w = std::fabs(halfWidth * size);
+        const double h = std::fabs(halfHeight * size);
+        const ZrVector4d& c = p.m_curColor;
+        if (!(p.m_fAge > 0.0f) || !(alpha > 0.0f) || !(alpha <= FLT_MAX) ||
+            !(std::fabs(x) < kFar && std::fabs(y) < kFar && std::fabs(z) < kFar && w < kFar && h < kFar))
+            continue;
+        center[0] = static_cast<float>(x);
+        center[1] = static_cast<float>(y);
+        center[2] = static_cast<float>(z);
+        half[0] = static_cast<float>(w);
+        half[1] = static_cast<float>(h);
+        color[0] = static_cast<float>(Unit(c.x));
+        color[1] = static_cast<float>(Unit(c.y));
+        color[2] = static_cast<float>(Unit(c.z));
+        color[3] = static_cast<float>(Unit(c.w) * std::min(static_cast<double>(alpha), 1.0));
+        center += 3;
+        half += 2;
+        color += 4;
+        ++drawn;
+    }
+    return drawn;
+}
+
+#if defined(NBPS_WIDE_UNIT)
+// The plain loop's steps on the 256-bit unit, without a branch but the one
+// over dead slots: every particle is written at the next place, which only
+// advances when it is drawn.
+__attribute__((target("avx2"))) int ZrBillboardBatch::FillWide(const ZrParticleSystem& system,
+                                                                 const ZrVector3d& shift, double halfWidth,
+                                                                 double halfHeight)
+{
+    if (!ZrVectorUnit::Wide())
+        return -1;
+    const __m256d shift4 = _mm256_set_pd(0.0, shift.z, shift.y, shift.x);
+    const __m256d magnitude = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffffLL));
+    // The last lane holds the colour's red, which is not tested.
+    const __m256d far4 = _mm256_set_pd(HUGE_VAL, kFar, kFar, kFar);
+    const __m256d zero4 = _mm256_setzero_pd();
+    const __m256d one4 = _mm256_set1_pd(1.0);
+    const __m128d halves = _mm_set_pd(halfHeight, halfWidth);
+    // Age above 0, alpha above 0 and at most FLT_MAX: the lanes age, size,
+    // alpha of the three floats that follow one another in the particle.
+    const __m128 lookLow = _mm_setzero_ps();
+    const __m128 lookHigh = _mm_set_ps(HUGE_VALF, FLT_MAX, HUGE_VALF, HUGE_VALF);
+    float* center = m_centers.data() + static_cast<size_t>(m_count) * 3;
+    float* half = m_halfSizes.data() + static_cast<size_t>(m_count) * 2;
+    float* color = m_colorFloats.data() + static_cast<size_t>(m_count) * 4;
+    const ZrParticle* p = system.m_particles.data();
+    const ZrParticle* const end = p + system.m_particles.size();
+    int drawn = 0;
+    for (; p != end; ++p) {
+        if (!p->m_bAlive)
+            continue;
+        const __m128 look = _mm_loadu_ps(&p->m_fAge);   // age, size, alpha, (part of x)
+        const int lookOk = _mm_movemask_ps(_mm_and_ps(_mm_cmpgt_ps(look, lookLow), _mm_cmple_ps(look, lookHigh)));
+        const __m256d pos = _mm256_add_pd(_mm256_loadu_pd(&p->m_position.x), shift4);
+        const __m128d size = _mm_and_pd(_mm_mul_pd(halves, _mm_cvtps_pd(_mm_shuffle_ps(look, look, 0x55))),
+                                        _mm256_castpd256_pd128(magnitude));
+        const int near = _mm256_movemask_pd(_mm256_cmp_pd(_mm256_and_pd(pos, magnitude), far4, _CMP_LT_OQ)) |
+                         _mm_movemask_pd(_mm_cmplt_pd(size, _mm256_castpd256_pd128(far4))) << 4;
+        _mm_storeu_ps(center, _mm256_cvtpd_ps(pos));
+        _mm_storel_pi(reinterpret_cast<__m64*>(half), _mm_cvtpd_ps(size));
+        // Not a number counts as 0: max and min keep their second operand then.
+        const __m256d c = _mm256_min_pd(_mm256_max_pd(_mm256_loadu_pd(&p->m_curColor.x), zero4), one4);
+        const __m256d opacity = _mm256_blend_pd(
+            one4, _mm256_broadcastsd_pd(_mm_min_sd(_mm_cvtss_sd(_mm_setzero_pd(), _mm_movehl_ps(look, look)),
+                                                   _mm256_castpd256_pd128(one4))),
+            8);
+        _mm_storeu_ps(color, _mm256_cvtpd_ps(_mm256_mul_pd(c, opacity)));
+        const int step = ((lookOk & 5) == 5) & (near == 0x3F);
+        center += 3 * step;
+        half += 2 * step;
+        color += 4 * step;
+        drawn += step;
+    }
+    return drawn;
+}
+#else
+int ZrBillboardBatch::FillWide(const ZrParticleSystem&, const ZrVector3d&, double, double) { return -1; }
+#endif
+
+// Colour bytes from the colour floats of the billboards first .. first + count.
+void ZrBillboardBatch::ToBytes(int first, int count)
+{
+    const float* in = m_colorFloats.data() + static_cast<size_t>(first) * 4;
+    unsigned char* out = m_colorBytes.data() + static_cast<size_t>(first) * 4;
+    const size_t n = static_cast<size_t>(count) * 4;
+    for (size_t i = 0; i < n; ++i)
+        out[i] = Byte(in[i]);
+}
+
+void ZrBillboardBatch::AddRun(int first, int count, int state)
+{
+    if (m_runNum > 0) {
+        Run& last = m_runs[m_runNum - 1];
+        if (last.state == state && last.first + last.count == first) {
+            last.count += count;
+            return;
+        }
+    }
+    if (m_runs.size() <= m_runNum)
+        m_runs.resize(std::max<size_t>(8, m_runs.size() * 2));
+    m_runs[m_runNum++] = Run{first, count, state};
+}
+
+void ZrBillboardBatch::SortBackToFront(const ZrVector3d& eye) { Sort(eye, nullptr); }
+
+void ZrBillboardBatch::SortBackToFront(const ZrVector3d& eye, const ZrVector3d& viewDirection)
+{
+    Sort(eye, &viewDirection);
+}
+
+template <class T>
+void ZrBillboardBatch::Permute(std::vector<T>& values, std::vector<T>& scratch, int width)
+{
+    const size_t used = static_cast<size_t>(m_count) * static_cast<size_t>(width);
+    if (scratch.size() < used)
+        scratch.resize(values.size());
+    for (int k = 0; k < m_count; ++k)
+        std::copy_n(&values[static_cast<size_t>(m_order[static_cast<size_t>(k)]) * width], width,
+                    &scratch[static_cast<size_t>(k) * width]);
+    std::copy_n(scratch.begin(), used, values.begin());
+}
+
+void ZrBillboardBatch::Sort(const ZrVector3d& eye, const ZrVector3d* direction)
+{
+    bool wanted = false;
+    for (size_t i = 0; i < m_stateNum; ++i)
+        wanted = wanted || (m_states[i].needsSorting && m_states[i].billboardNum > 0);
+    if (!wanted || m_count < 2 || !Finite(eye) || (direction != nullptr && !Finite(*direction)))
+        return;
+
+    const size_t n = static_cast<size_t>(m_count);
+    if (m_keys.size() < n) {
+        m_keys.resize(m_halfSizes.size() / 2);
+        m_order.resize(m_keys.size());
+        m_stateOf.resize(m_keys.size());
+    }
+    const double ex = eye.x - m_origin.x, ey = eye.y - m_origin.y, ez = eye.z - m_origin.z;
+    for (size_t k = 0; k < n; ++k) {
+        const double dx = m_centers[k * 3] - ex, dy = m_centers[k * 3 + 1] - ey, dz = m_centers[k * 3 + 2] - ez;
+        const double key = direction != nullptr ? dx * direction->x + dy * direction->y + dz * direction->z
+                                                : dx * dx + dy * dy + dz * dz;
+        // A key that is not a number (an overflowing eye) goes first, not astray.
+        m_keys[k] = key == key ? key : HUGE_VAL;
+    }
+    std::iota(m_order.begin(), m_order.begin() + m_count, 0);
+    const double* keys = m_keys.data();
+    std::sort(m_order.begin(), m_order.begin() + m_count, [keys](int a, int b) {
+        return keys[a] > keys[b] || (keys[a] == keys[b] && a < b);
+    });
+
+    for (size_t r = 0; r < m_runNum; ++r)
+        std::fill_n(m_stateOf.begin() + m_runs[r].first, m_runs[r].count, m_runs[r].state);
+    Permute(m_centers, m_scratchFloats, 3);
+    Permute(m_halfSizes, m_scratchFloats, 2);
+    Permute(m_colorFloats, m_scratchFloats, 4);
+    Permute(m_colorBytes, m_scratchBytes, 4);
+    m_runNum = 0;
+    for (int k = 0; k < m_count; ++k)
+        AddRun(k, 1, m_stateOf[static_cast<size_t>(m_order[static_cast<size_t>(k)])]);
+}
+
+} // namespace ZRC
