@@ -134,13 +134,17 @@ void ZrBillboardBatch::AddSystem(const ZrParticleSystem& system, int index, cons
     m_count += drawn;
 }
 
-// The particle's share of the rule, for one particle: whether it is drawn,
-// and what for. Both loops below follow it to the bit.
+// The particle's part of the rule. Sizes are tested before they are scaled:
+// a size whose magnitude reaches sizeLimit would make a half size of 1e12 or
+// more. Both loops below follow it to the bit.
 int ZrBillboardBatch::FillPool(const ZrParticleSystem& system, const ZrVector3d& shift)
 {
-    const double halfWidth = 0.5 * static_cast<double>(system.m_fParticleWidth);
-    const double halfHeight = 0.5 * static_cast<double>(system.m_fParticleHeight);
-    int drawn = FillWide(system, shift, halfWidth, halfHeight);
+    const float halfWidth = 0.5f * system.m_fParticleWidth;
+    const float halfHeight = 0.5f * system.m_fParticleHeight;
+    const float largest = std::max(std::fabs(halfWidth), std::fabs(halfHeight));
+    // Not a number when a half size is not one: then nothing is drawn.
+    const float sizeLimit = largest == largest ? static_cast<float>(kFar / largest) : largest;
+    int drawn = FillWide(system, shift, halfWidth, halfHeight, sizeLimit);
     if (drawn >= 0)
         return drawn;
     drawn = 0;
@@ -151,25 +155,23 @@ int ZrBillboardBatch::FillPool(const ZrParticleSystem& system, const ZrVector3d&
         if (!p.m_bAlive)
             continue;
         const float alpha = p.m_fCurAlpha;
+        const float size = p.m_fCurSize;
         const double x = p.m_position.x + shift.x;
         const double y = p.m_position.y + shift.y;
         const double z = p.m_position.z + shift.z;
-        const double size = p.m_fCurSize;
-        const double w = std::fabs(halfWidth * size);
-        const double h = std::fabs(halfHeight * size);
-        const ZrVector4d& c = p.m_curColor;
-        if (!(p.m_fAge > 0.0f) || !(alpha > 0.0f) || !(alpha <= FLT_MAX) ||
-            !(std::fabs(x) < kFar && std::fabs(y) < kFar && std::fabs(z) < kFar && w < kFar && h < kFar))
+        if (!(p.m_fAge > 0.0f) || !(alpha > 0.0f) || !(alpha <= FLT_MAX) || !(std::fabs(size) < sizeLimit) ||
+            !(std::fabs(x) < kFar && std::fabs(y) < kFar && std::fabs(z) < kFar))
             continue;
+        const ZrVector4d& c = p.m_curColor;
         center[0] = static_cast<float>(x);
         center[1] = static_cast<float>(y);
         center[2] = static_cast<float>(z);
-        half[0] = static_cast<float>(w);
-        half[1] = static_cast<float>(h);
+        half[0] = std::fabs(halfWidth * size);
+        half[1] = std::fabs(halfHeight * size);
         color[0] = static_cast<float>(Unit(c.x));
         color[1] = static_cast<float>(Unit(c.y));
         color[2] = static_cast<float>(Unit(c.z));
-        color[3] = static_cast<float>(Unit(c.w) * std::min(static_cast<double>(alpha), 1.0));
+        color[3] = static_cast<float>(Unit(c.w)) * std::min(alpha, 1.0f);
         center += 3;
         half += 2;
         color += 4;
@@ -179,61 +181,76 @@ int ZrBillboardBatch::FillPool(const ZrParticleSystem& system, const ZrVector3d&
 }
 
 #if defined(NBPS_WIDE_UNIT)
-// The plain loop's steps on the 256-bit unit, without a branch but the one
-// over dead slots: every particle is written at the next place, which only
-// advances when it is drawn.
+// The plain loop's steps on the 256-bit unit. Every live particle is written
+// at the next place, so that where it goes never waits for its tests; the few
+// that fail them are noted and taken out afterwards.
 __attribute__((target("avx2"))) int ZrBillboardBatch::FillWide(const ZrParticleSystem& system,
-                                                                 const ZrVector3d& shift, double halfWidth,
-                                                                 double halfHeight)
+                                                                 const ZrVector3d& shift, float halfWidth,
+                                                                 float halfHeight, float sizeLimit)
 {
     if (!ZrVectorUnit::Wide())
         return -1;
     const __m256d shift4 = _mm256_set_pd(0.0, shift.z, shift.y, shift.x);
     const __m256d magnitude = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffffLL));
-    // The last lane holds the colour's red, which is not tested.
-    const __m256d far4 = _mm256_set_pd(HUGE_VAL, kFar, kFar, kFar);
+    const __m256d far4 = _mm256_set1_pd(kFar);
     const __m256d zero4 = _mm256_setzero_pd();
     const __m256d one4 = _mm256_set1_pd(1.0);
-    const __m128d halves = _mm_set_pd(halfHeight, halfWidth);
-    // Age above 0, alpha above 0 and at most FLT_MAX: the lanes age, size,
-    // alpha of the three floats that follow one another in the particle.
-    const __m128 lookLow = _mm_setzero_ps();
-    const __m128 lookHigh = _mm_set_ps(HUGE_VALF, FLT_MAX, HUGE_VALF, HUGE_VALF);
-    float* center = m_centers.data() + static_cast<size_t>(m_count) * 3;
-    float* half = m_halfSizes.data() + static_cast<size_t>(m_count) * 2;
-    float* color = m_colorFloats.data() + static_cast<size_t>(m_count) * 4;
-    const ZrParticle* p = system.m_particles.data();
-    const ZrParticle* const end = p + system.m_particles.size();
-    int drawn = 0;
-    for (; p != end; ++p) {
-        if (!p->m_bAlive)
+    const __m128 halves = _mm_set_ps(0.0f, 0.0f, halfHeight, halfWidth);
+    const __m128 magnitudeF = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    const __m128 oneF = _mm_set1_ps(1.0f);
+    // The three floats age, size, alpha follow one another in the particle:
+    // age above 0, size strictly within the limit, alpha above 0 and at most
+    // FLT_MAX, each test false for not a number.
+    const __m128 low = _mm_set_ps(0.0f, 0.0f, -sizeLimit, 0.0f);
+    const __m128 high = _mm_set_ps(0.0f, FLT_MAX, std::nextafter(sizeLimit, 0.0f), HUGE_VALF);
+    float* const center = m_centers.data() + static_cast<size_t>(m_count) * 3;
+    float* const half = m_halfSizes.data() + static_cast<size_t>(m_count) * 2;
+    float* const color = m_colorFloats.data() + static_cast<size_t>(m_count) * 4;
+    m_rejected.clear();
+    size_t n = 0;
+    const ZrParticle* const first = system.m_particles.data();
+    const size_t count = system.m_particles.size();
+    for (size_t i = 0; i < count; ++i) {
+        const ZrParticle& p = first[i];
+        // The lines a particle is drawn from, sixteen slots ahead: the pass
+        // skips the middle of every slot, which the processor's own
+        // prefetching does not follow well out of cache.
+        if (i + 16 < count) {
+            _mm_prefetch(reinterpret_cast<const char*>(&first[i + 16].m_bAlive), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(&first[i + 16].m_fAge), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(&first[i + 16].m_curColor.w), _MM_HINT_T0);
+        }
+        if (!p.m_bAlive)
             continue;
-        const __m128 look = _mm_loadu_ps(&p->m_fAge);   // age, size, alpha, (part of x)
-        const int lookOk = _mm_movemask_ps(_mm_and_ps(_mm_cmpgt_ps(look, lookLow), _mm_cmple_ps(look, lookHigh)));
-        const __m256d pos = _mm256_add_pd(_mm256_loadu_pd(&p->m_position.x), shift4);
-        const __m128d size = _mm_and_pd(_mm_mul_pd(halves, _mm_cvtps_pd(_mm_shuffle_ps(look, look, 0x55))),
-                                        _mm256_castpd256_pd128(magnitude));
-        const int near = _mm256_movemask_pd(_mm256_cmp_pd(_mm256_and_pd(pos, magnitude), far4, _CMP_LT_OQ)) |
-                         _mm_movemask_pd(_mm_cmplt_pd(size, _mm256_castpd256_pd128(far4))) << 4;
-        _mm_storeu_ps(center, _mm256_cvtpd_ps(pos));
-        _mm_storel_pi(reinterpret_cast<__m64*>(half), _mm_cvtpd_ps(size));
+        const __m128 look = _mm_loadu_ps(&p.m_fAge); // age, size, alpha, (part of x)
+        const int lookOk = _mm_movemask_ps(_mm_and_ps(_mm_cmpgt_ps(look, low), _mm_cmple_ps(look, high)));
+        // x, y, z, and the colour's red in the last lane, which is not tested.
+        const __m256d pos = _mm256_add_pd(_mm256_loadu_pd(&p.m_position.x), shift4);
+        const int near = _mm256_movemask_pd(_mm256_cmp_pd(_mm256_and_pd(pos, magnitude), far4, _CMP_LT_OQ));
+        _mm_storeu_ps(center + n * 3, _mm256_cvtpd_ps(pos));
+        const __m128 size = _mm_and_ps(_mm_mul_ps(halves, _mm_shuffle_ps(look, look, 0x55)), magnitudeF);
+        _mm_storel_pi(reinterpret_cast<__m64*>(half + n * 2), size);
         // Not a number counts as 0: max and min keep their second operand then.
-        const __m256d c = _mm256_min_pd(_mm256_max_pd(_mm256_loadu_pd(&p->m_curColor.x), zero4), one4);
-        const __m256d opacity = _mm256_blend_pd(
-            one4, _mm256_broadcastsd_pd(_mm_min_sd(_mm_cvtss_sd(_mm_setzero_pd(), _mm_movehl_ps(look, look)),
-                                                   _mm256_castpd256_pd128(one4))),
-            8);
-        _mm_storeu_ps(color, _mm256_cvtpd_ps(_mm256_mul_pd(c, opacity)));
-        const int step = ((lookOk & 5) == 5) & (near == 0x3F);
-        center += 3 * step;
-        half += 2 * step;
-        color += 4 * step;
-        drawn += step;
+        const __m128 c = _mm256_cvtpd_ps(_mm256_min_pd(_mm256_max_pd(_mm256_loadu_pd(&p.m_curColor.x), zero4), one4));
+        const __m128 opacity = _mm_blend_ps(oneF, _mm_min_ps(_mm_shuffle_ps(look, look, 0xAA), oneF), 8);
+        _mm_storeu_ps(color + n * 4, _mm_mul_ps(c, opacity));
+        if ((lookOk & near & 7) != 7)
+            m_rejected.push_back(n);
+        ++n;
     }
-    return drawn;
+    // Close the gaps the rejected left, keeping the order.
+    size_t kept = m_rejected.empty() ? n : m_rejected.front();
+    for (size_t r = 0; r < m_rejected.size(); ++r) {
+        const size_t from = m_rejected[r] + 1, to = r + 1 < m_rejected.size() ? m_rejected[r + 1] : n;
+        std::copy(center + from * 3, center + to * 3, center + kept * 3);
+        std::copy(half + from * 2, half + to * 2, half + kept * 2);
+        std::copy(color + from * 4, color + to * 4, color + kept * 4);
+        kept += to - from;
+    }
+    return static_cast<int>(kept);
 }
 #else
-int ZrBillboardBatch::FillWide(const ZrParticleSystem&, const ZrVector3d&, double, double) { return -1; }
+int ZrBillboardBatch::FillWide(const ZrParticleSystem&, const ZrVector3d&, float, float, float) { return -1; }
 #endif
 
 // Colour bytes from the colour floats of the billboards first .. first + count.

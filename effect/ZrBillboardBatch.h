@@ -113,7 +113,8 @@ private:
     void AddSystem(const ZrParticleSystem& system, int index, const ZrVector3d& shift, const VEXA::VexaString& resName);
     int FillPool(const ZrParticleSystem& system, const ZrVector3d& shift);
     // The pool loop on the 256-bit unit; -1 (and nothing done) where there is none.
-    int FillWide(const ZrParticleSystem& system, const ZrVector3d& shift, double halfWidth, double halfHeight);
+    int FillWide(const ZrParticleSystem& system, const ZrVector3d& shift, float halfWidth, float halfHeight,
+                 float sizeLimit);
     void ToBytes(int first, int count);
     const ZrBillboardTexture* FindTexture(const ZrParticleSystem& system, const VEXA::VexaString& resName);
     void Sort(const ZrVector3d& eye, const ZrVector3d* direction);
@@ -148,6 +149,8 @@ private:
     std::vector<int> m_order, m_stateOf;
     std::vector<float> m_scratchFloats;
     std::vector<unsigned char> m_scratchBytes;
+    // Places of the wide fill's particles that failed the tests.
+    std::vector<size_t> m_rejected;
 };
 
 } // namespace ZRC

@@ -78,7 +78,7 @@ TEST(BillboardBatch, DrawsTheLiveParticlesByOneRule)
          {ZrVector3d(kNaN, 0, 0), ZrVector4d(1, 1, 1, 1), 1.0f, 1.0f},              // nowhere
          {ZrVector3d(0, 2e12, 0), ZrVector4d(1, 1, 1, 1), 1.0f, 1.0f},              // too far
          {ZrVector3d(0, 0, 0), ZrVector4d(1, 1, 1, 1), 1.0f, 1e12f},                // too large
-         {ZrVector3d(3, 0, -3), ZrVector4d(-2.0, 7.0, kNaN, 0.5), 3.0f, -2.0f}},
+         {ZrVector3d(3, 0, -3), ZrVector4d(kNaN, 7.0, -2.0, 0.5), 3.0f, -2.0f}},
         {false, true});
     ZrParticleEffect effect;
     effect.AddParticleSystem(s);
