@@ -3,10 +3,8 @@
 #include <ZrParticleEffect.h>
 #include <ZrParticleSystem.h>
 
-#include <unistd.h>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 using ZRC::ZrVector3d;
@@ -61,12 +59,11 @@ private:
 
 // The camera is framed on where most of the drawn particles are over the
 // run: a stray few far out do not shrink the effect to a dot.
-bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi)
+bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi, const Progress& progress)
 {
     std::unique_ptr<ZRC::ZrParticleEffect> effect = m_loader.Load(m_effect);
     if (!effect)
         return false;
-    m_loader.ReportMissingImages(m_effect, *effect, m_textures);
     std::srand(m_settings.seed);
     const double dt = 1.0 / m_settings.fps;
     Samples samples;
@@ -82,6 +79,8 @@ bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi)
             samples.Add(ZrVector3d(centers[k * 3], centers[k * 3 + 1], centers[k * 3 + 2]),
                         std::max(halves[k * 2], halves[k * 2 + 1]));
         effect->AfterRender(dt);
+        if (progress)
+            progress(f + 1, 2 * m_settings.frames);
     }
     lo = ZrVector3d(-1, -1, -1);
     hi = ZrVector3d(1, 1, 1);
@@ -108,11 +107,11 @@ bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi)
     return true;
 }
 
-FrameLoop::Result FrameLoop::Run(const Sink& sink)
+FrameLoop::Result FrameLoop::Run(const Sink& sink, const Progress& progress)
 {
     Camera camera(m_settings.width, m_settings.height, m_settings.azimuth, m_settings.elevation);
     ZrVector3d lo, hi;
-    if (!Fit(camera, lo, hi))
+    if (!Fit(camera, lo, hi, progress))
         return Unreadable;
     std::unique_ptr<ZRC::ZrParticleEffect> effect = m_loader.Load(m_effect);
     if (!effect)
@@ -124,7 +123,6 @@ FrameLoop::Result FrameLoop::Run(const Sink& sink)
         renderer.SetScenery(false);
     std::srand(m_settings.seed);
     const double dt = 1.0 / m_settings.fps;
-    const bool progress = ::isatty(2) != 0;
     Frame frame;
     m_drawn = 0;
     for (int f = 0; f < m_settings.frames; ++f) {
@@ -134,10 +132,8 @@ FrameLoop::Result FrameLoop::Run(const Sink& sink)
             return Stopped;
         effect->AfterRender(dt);
         if (progress)
-            std::fprintf(stderr, "\r%s: frame %d/%d", m_effect.c_str(), f + 1, m_settings.frames);
+            progress(m_settings.frames + f + 1, 2 * m_settings.frames);
     }
-    if (progress)
-        std::fprintf(stderr, "\n");
     return m_drawn > 0 ? Done : NothingDrawn;
 }
 

@@ -25,14 +25,16 @@ public:
     enum Result { Done, Unreadable, NothingDrawn, Stopped };
     // Receives each frame; returning false stops the run.
     using Sink = std::function<bool(int frame, const Frame& image)>;
+    // Told after each step of the run: done of total (two passes of all frames).
+    using Progress = std::function<void(int done, int total)>;
 
     FrameLoop(const EffectLoader& loader, const std::string& effect, const PreviewSettings& settings);
-    Result Run(const Sink& sink);
+    Result Run(const Sink& sink, const Progress& progress = nullptr);
     // Particles drawn over the whole run.
     long Drawn() const { return m_drawn; }
 
 private:
-    bool Fit(Camera& camera, ZRC::ZrVector3d& lo, ZRC::ZrVector3d& hi);
+    bool Fit(Camera& camera, ZRC::ZrVector3d& lo, ZRC::ZrVector3d& hi, const Progress& progress);
 
     const EffectLoader& m_loader;
     std::string m_effect;

@@ -7,14 +7,6 @@
 
 namespace nbparticle {
 
-std::string TextureLibrary::Beside(const std::string& path, const std::string& baseDir)
-{
-    if (path.empty() || baseDir.empty() || path[0] == '/')
-        return "";
-    const std::string beside = baseDir + "/" + path;
-    return EffectLoader::IsFile(beside) ? beside : "";
-}
-
 const SpriteTexture* TextureLibrary::Find(const std::string& path, const std::string& baseDir)
 {
     if (path.empty())
@@ -30,21 +22,38 @@ const SpriteTexture* TextureLibrary::Find(const std::string& path, const std::st
 const SpriteTexture* TextureLibrary::Find(const ZRC::ZrBillboardTexture& texture)
 {
     using ZRC::ZrBillboardTexture;
-    if (texture.GetSource() != ZrBillboardTexture::TEXTURE_FILE &&
-        texture.GetSource() != ZrBillboardTexture::TEXTURE_ENTRY)
-        return nullptr;
     // A file by its absolute path; an entry by its name (the container is the
-    // same for the whole run).
-    const std::string key = texture.GetSource() == ZrBillboardTexture::TEXTURE_FILE
-                                ? "file\n" + texture.GetFilePath().Str()
-                                : "entry\n" + texture.GetName().Str();
+    // same for the whole run); what the library did not find, in the bundled
+    // data folder.
+    std::string key;
+    ZrBillboardTexture bundled;
+    const ZrBillboardTexture* source = &texture;
+    switch (texture.GetSource()) {
+    case ZrBillboardTexture::TEXTURE_FILE:
+        key = "file\n" + texture.GetFilePath().Str();
+        break;
+    case ZrBillboardTexture::TEXTURE_ENTRY:
+        key = "entry\n" + texture.GetName().Str();
+        break;
+    case ZrBillboardTexture::TEXTURE_MISSING:
+        key = "bundled\n" + texture.GetName().Str();
+        break;
+    default:
+        return nullptr;
+    }
     auto it = m_loaded.find(key);
     if (it != m_loaded.end())
         return it->second.get();
+    if (texture.GetSource() == ZrBillboardTexture::TEXTURE_MISSING) {
+        std::string file;
+        if (EffectLoader::Locate(texture.GetName().Str(), "", file) == EffectLoader::Bundled)
+            bundled.Resolve(VEXA::VexaString(file), VEXA::VexaString());
+        source = &bundled;
+    }
     std::vector<unsigned char> rgba;
     int w = 0, h = 0;
     std::unique_ptr<SpriteTexture> decoded;
-    if (texture.Decode(rgba, w, h))
+    if (source->Decode(rgba, w, h))
         decoded = SpriteTexture::FromRGBA(rgba, w, h);
     return (m_loaded[key] = std::move(decoded)).get();
 }

@@ -12,8 +12,9 @@ class ZrBillboardTexture;
 namespace nbparticle {
 
 // Decodes and keeps the textures that effects name, found by the library's
-// rule (ZrBillboardTexture): a relative path first in the folder of the effect
-// file, then as a file, then as an entry of the resource container.
+// rule (ZrBillboardTexture: next to the effect file, as a file, as an entry of
+// the resource container) and, failing that, in the bundled data folder
+// (EffectLoader::Locate).
 class TextureLibrary {
 public:
     // The texture for a path, or null when it is empty, not found or does not
@@ -21,8 +22,6 @@ public:
     const SpriteTexture* Find(const std::string& path, const std::string& baseDir);
     // The texture a billboard batch resolved, or null as above.
     const SpriteTexture* Find(const ZRC::ZrBillboardTexture& texture);
-    // The file a relative path names in baseDir, when there is one; else "".
-    static std::string Beside(const std::string& path, const std::string& baseDir);
 
 private:
     std::map<std::string, std::unique_ptr<SpriteTexture>> m_loaded;

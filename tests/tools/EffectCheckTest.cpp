@@ -227,13 +227,13 @@ TEST(EffectCheck, LoadFailuresSayWhy)
         {dir.Write("a.par", "<QuenmarParticleEffect>\n<EffectType>"), "line 2: not well-formed XML"},
         {dir.Write("b.par", "<Effect/>"), "line 1: no 'QuenmarParticleEffect' root"},
         {dir.Write("c.par", "<QuenmarParticleEffect><Particlesystem/></QuenmarParticleEffect>"), "line 1: unknown element 'Particlesystem'"},
-        {"fire --resources " + (dir / "elsewhere"), "no such file, and no container at " + (dir / "elsewhere/./particle/particle.sc")},
+        {"fire --resources " + (dir / "particle"), "no such file, and no container at " + (dir / "particle/./particle/particle.sc")},
         {"fire --resources " + dir.Folder(), "no entry fire in the container"},
         {"big --resources " + dir.Folder(), "entry too large: 12047 bytes, at most 10240"},
     };
     for (const auto& c : cases) {
         const std::string name = c[0].substr(0, c[0].find(' '));
-        const auto [code, out] = Shell(std::string(NBPARTICLE_EXE) + " info " + c[0] + " 2>&1");
+        const auto [code, out] = Shell(std::string(NBPARTICLE_EXE) + " info --quiet " + c[0] + " 2>&1");
         EXPECT_EQ(code, 1);
         EXPECT_EQ(out.rfind("nbparticle: " + name + ": " + c[1], 0), 0u) << out;
     }
