@@ -1,13 +1,11 @@
 #pragma once
 #include "SpriteTexture.h"
 
+#include <ZrBillboardTexture.h>
+
 #include <map>
 #include <memory>
 #include <string>
-
-namespace ZRC {
-class ZrBillboardTexture;
-}
 
 namespace nbparticle {
 

@@ -350,7 +350,7 @@ int main(int argc, char** argv)
         return Fail("an effect and -o OUT.png are needed");
 
     // Effects by name come from the container of the resource folder.
-    ZrCommon3D::ms_strSceneResFoloderPath = (resources + "/").c_str();
+    ZrCommon3D::ms_strSceneResFoloderPath = (resources.back() == '/' ? resources : resources + "/").c_str();
     const double dt = 1.0 / 30.0;
     auto load = [&]() {
         std::unique_ptr<ZrParticleEffect> effect(new ZrParticleEffect);

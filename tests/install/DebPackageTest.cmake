@@ -29,13 +29,16 @@ foreach(f usr/bin/nbparticle usr/include/NbParticleSystem600/NbParticleSystem600
   endif()
 endforeach()
 
-execute_process(COMMAND ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${root}/usr/lib/pkgconfig
-  pkg-config --cflags --libs NbParticleSystem600 OUTPUT_VARIABLE flags RESULT_VARIABLE rc OUTPUT_STRIP_TRAILING_WHITESPACE)
+set(pc ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${root}/usr/lib/pkgconfig pkg-config)
+execute_process(COMMAND ${pc} --cflags --libs NbParticleSystem600 OUTPUT_VARIABLE flags RESULT_VARIABLE rc
+  OUTPUT_STRIP_TRAILING_WHITESPACE)
+execute_process(COMMAND ${pc} --variable=datadir NbParticleSystem600 OUTPUT_VARIABLE datadir
+  OUTPUT_STRIP_TRAILING_WHITESPACE)
 separate_arguments(flags UNIX_COMMAND "${flags}")
-execute_process(COMMAND c++ -std=c++17 ${data}/examples/host/main.cpp ${flags} "-DNBPS_DATA_DIR=\"${data}\""
+execute_process(COMMAND c++ -std=c++17 ${data}/examples/host/main.cpp ${flags} "-DNBPS_DATA_DIR=\"${datadir}\""
   -Wl,-rpath,${root}/usr/lib -o ${WORK_DIR}/host RESULT_VARIABLE rc2 OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 0 OR NOT rc2 EQUAL 0)
-  message(FATAL_ERROR "building the host from the package failed (pkg-config ${rc}): ${flags}\n${out}\n${err}")
+if(NOT rc EQUAL 0 OR NOT rc2 EQUAL 0 OR NOT EXISTS ${datadir}particle/particle.sc)
+  message(FATAL_ERROR "building the host from the package failed (pkg-config ${rc}, data ${datadir}): ${flags}\n${out}\n${err}")
 endif()
 execute_process(COMMAND ${WORK_DIR}/host RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT rc EQUAL 0)
