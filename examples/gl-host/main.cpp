@@ -168,19 +168,19 @@ void main() {
     alpha = color.a * min(1.0, radius.x / 0.6) * min(1.0, radius.y / 0.6);
 })";
 
-// Textures hold premultiplied linear light. GLOW writes alpha 0, so that one
-// blend function serves both modes: destination x (1 - alpha) + light.
+// Textures hold premultiplied linear light, so the light comes out
+// premultiplied too: GLOW runs add it (blend ONE, ONE), DARK runs put it over
+// the destination (ONE, ONE_MINUS_SRC_ALPHA).
 const char* const kBillboardFragment = R"(#version 300 es
 precision highp float;
 in vec2 uv;
 in vec3 light;
 in float alpha;
 uniform sampler2D sprite;
-uniform bool glow;
 out vec4 result;
 void main() {
     vec4 t = texture(sprite, uv);
-    result = vec4(light * t.rgb * alpha, glow ? 0.0 : t.a * alpha);
+    result = vec4(light * t.rgb, t.a) * alpha;
 })";
 
 // The preview's display mapping: a filmic curve on the brightest channel,
@@ -417,7 +417,6 @@ int main(int argc, char** argv)
     ZrBillboardBatch batch;
     glViewport(0, 0, width, height);
     glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     for (int f = 0; f < frames; ++f) {
         effect->Update(dt);
         batch.Fill(*effect, view.target);
@@ -455,7 +454,7 @@ int main(int argc, char** argv)
                 found = textures.emplace(state.texture, texture).first;
             }
             glBindTexture(GL_TEXTURE_2D, found->second);
-            glUniform1i(uniform("glow"), state.blend == ZrBillboardBatch::BLEND_ADD);
+            glBlendFunc(GL_ONE, state.blend == ZrBillboardBatch::BLEND_ADD ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
             // The run's billboards start at run.first in every array.
             glBindBuffer(GL_ARRAY_BUFFER, buffers[1]);
             glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, 0, reinterpret_cast<void*>(size_t(run.first) * 12));
