@@ -24,10 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         effect.Update(dt);
         effect.AfterRender(dt);
     }
+    int live = 0;
     for (int i = 0; i < effect.GetParticleSystemNum(); ++i) {
         ZrParticleSystem* system = effect.GetParticleSystem(i);
         for (int p = 0; system && p < system->GetParticleNum(); ++p) {
             const ZrParticle* q = system->GetParticle(p);
+            live += q->IsAlive();
             const ZrVector3d pos = q->GetCurPos();
             const ZrVector4d c = q->GetCurColor();
             if (!std::isfinite(pos.x + pos.y + pos.z) || !std::isfinite(q->GetCurSize()) ||
@@ -35,6 +37,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 __builtin_trap();
         }
     }
+    // What a GPU is handed: finite, within the stated ranges, in the runs.
+    ZrBillboardBatch batch;
+    batch.Fill(effect, ZrVector3d(1e6, -2.0, 0.5));
+    batch.SortBackToFront(ZrVector3d(1e6, 30.0, 40.0));
+    const int n = batch.GetBillboardNum();
+    int inRuns = 0;
+    for (int r = 0; r < batch.GetRunNum(); ++r)
+        inRuns += batch.GetRun(r).count;
+    for (int k = 0; k < n; ++k) {
+        const float* c = batch.GetCenters() + k * 3;
+        const float* h = batch.GetHalfSizes() + k * 2;
+        const float* rgba = batch.GetColorFloats() + k * 4;
+        if (!std::isfinite(c[0] + c[1] + c[2] + h[0] + h[1]) || !(h[0] >= 0.0f && h[1] >= 0.0f) ||
+            !(rgba[0] >= 0.0f && rgba[1] >= 0.0f && rgba[2] >= 0.0f && rgba[3] >= 0.0f) ||
+            !(rgba[0] <= 1.0f && rgba[1] <= 1.0f && rgba[2] <= 1.0f && rgba[3] <= 1.0f))
+            __builtin_trap();
+    }
+    if (inRuns != n || effect.GetLiveParticleNum() != live || live < n)
+        __builtin_trap();
     effect.ComputeBoundingBox();
     ZrStream out;
     effect.Save(out);
