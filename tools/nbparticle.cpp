@@ -399,6 +399,7 @@ void DefineCommands(CLI::App& app, Options& o)
     CLI::App* check = app.add_subcommand("check", "Report what the library will not read in effect documents");
     check->add_option("effects", o.files, "effect files (.par) or names in the resource container")->required();
     resources(check);
+    quiet(check);
 
     CLI::App* explain = app.add_subcommand("explain", "Explain an element of the effect document");
     explain->add_option("path", o.effect, "element path such as Placer/ScrewPlacer/RoundTime or LifeTime, or a chapter: "
@@ -433,7 +434,7 @@ int RunCommand(CLI::App& app, const Options& o)
         return List(o);
     const EffectLoader loader(o.resources);
     if (command == "check")
-        return EffectChecker::CheckCommand(o.files);
+        return EffectChecker::CheckCommand(o.files, o.quiet);
     if (command == "render")
         return Render(loader, o.effect, o.out, settings, o.quiet, "rendering " + o.out);
     if (command == "render-all")
