@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 #if defined(NBPS_WIDE_UNIT)
 #include <immintrin.h>
@@ -130,7 +131,6 @@ void ZrBillboardBatch::AddSystem(const ZrParticleSystem& system, int index, cons
     state.billboardNum = drawn;
     if (drawn > 0)
         AddRun(m_count, drawn, stateIndex);
-    ToBytes(m_count, drawn);
     m_count += drawn;
 }
 
@@ -177,6 +177,7 @@ int ZrBillboardBatch::FillPool(const ZrParticleSystem& system, const ZrVector3d&
         color += 4;
         ++drawn;
     }
+    ToBytes(m_count, drawn);
     return drawn;
 }
 
@@ -198,6 +199,8 @@ __attribute__((target("avx2"))) int ZrBillboardBatch::FillWide(const ZrParticleS
     const __m128 halves = _mm_set_ps(0.0f, 0.0f, halfHeight, halfWidth);
     const __m128 magnitudeF = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
     const __m128 oneF = _mm_set1_ps(1.0f);
+    const __m128 byteScale = _mm_set1_ps(255.0f);
+    const __m128 half05 = _mm_set1_ps(0.5f);
     // The three floats age, size, alpha follow one another in the particle:
     // age above 0, size strictly within the limit, alpha above 0 and at most
     // FLT_MAX, each test false for not a number.
@@ -206,6 +209,7 @@ __attribute__((target("avx2"))) int ZrBillboardBatch::FillWide(const ZrParticleS
     float* const center = m_centers.data() + static_cast<size_t>(m_count) * 3;
     float* const half = m_halfSizes.data() + static_cast<size_t>(m_count) * 2;
     float* const color = m_colorFloats.data() + static_cast<size_t>(m_count) * 4;
+    unsigned char* const bytes = m_colorBytes.data() + static_cast<size_t>(m_count) * 4;
     m_rejected.clear();
     size_t n = 0;
     const ZrParticle* const first = system.m_particles.data();
@@ -233,7 +237,12 @@ __attribute__((target("avx2"))) int ZrBillboardBatch::FillWide(const ZrParticleS
         // Not a number counts as 0: max and min keep their second operand then.
         const __m128 c = _mm256_cvtpd_ps(_mm256_min_pd(_mm256_max_pd(_mm256_loadu_pd(&p.m_curColor.x), zero4), one4));
         const __m128 opacity = _mm_blend_ps(oneF, _mm_min_ps(_mm_shuffle_ps(look, look, 0xAA), oneF), 8);
-        _mm_storeu_ps(color + n * 4, _mm_mul_ps(c, opacity));
+        const __m128 rgba = _mm_mul_ps(c, opacity);
+        _mm_storeu_ps(color + n * 4, rgba);
+        // The bytes: value x 255 + 0.5, truncated, as Byte does.
+        const __m128i whole = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(rgba, byteScale), half05));
+        const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(whole, whole), whole);
+        std::memcpy(bytes + n * 4, &packed, 4);
         if ((lookOk & near & 7) != 7)
             m_rejected.push_back(n);
         ++n;
@@ -245,6 +254,7 @@ __attribute__((target("avx2"))) int ZrBillboardBatch::FillWide(const ZrParticleS
         std::copy(center + from * 3, center + to * 3, center + kept * 3);
         std::copy(half + from * 2, half + to * 2, half + kept * 2);
         std::copy(color + from * 4, color + to * 4, color + kept * 4);
+        std::copy(bytes + from * 4, bytes + to * 4, bytes + kept * 4);
         kept += to - from;
     }
     return static_cast<int>(kept);
