@@ -35,7 +35,7 @@ unsigned char Byte(float unit) { return static_cast<unsigned char>(unit * 255.0f
 
 } // namespace
 
-ZrBillboardBatch::ZrBillboardBatch() : m_count(0), m_stateNum(0), m_runNum(0) {}
+ZrBillboardBatch::ZrBillboardBatch() : m_count(0) {}
 
 ZrBillboardBatch::~ZrBillboardBatch() = default;
 
@@ -43,8 +43,9 @@ void ZrBillboardBatch::Begin(const ZrVector3d& origin)
 {
     m_origin = origin;
     m_count = 0;
-    m_stateNum = 0;
-    m_runNum = 0;
+    // Emptied, not freed: the capacity stays for the next fill.
+    m_states.clear();
+    m_runs.clear();
 }
 
 void ZrBillboardBatch::Fill(const ZrParticleEffect& effect, const ZrVector3d& origin)
@@ -67,9 +68,10 @@ void ZrBillboardBatch::Fill(const ZrParticleSystem& system, const ZrVector3d& or
 const ZrBillboardTexture* ZrBillboardBatch::FindTexture(const ZrParticleSystem& system,
                                                         const VEXA::VexaString& resName)
 {
-    if (m_slots.size() <= m_stateNum)
-        m_slots.resize(m_stateNum + 1);
-    Slot& slot = m_slots[m_stateNum];
+    // The slot of the state about to be added.
+    if (m_slots.size() <= m_states.size())
+        m_slots.resize(m_states.size() + 1);
+    Slot& slot = m_slots[m_states.size()];
     const std::string& path = system.m_strTexturePath.Str();
     if (slot.texture != nullptr && slot.path == path && slot.resName == resName.Str())
         return slot.texture;
@@ -104,22 +106,16 @@ void ZrBillboardBatch::AddSystem(const ZrParticleSystem& system, int index, cons
                                  const VEXA::VexaString& resName)
 {
     const ZrBillboardTexture* texture = FindTexture(system, resName);
-    if (m_states.size() <= m_stateNum)
-        m_states.resize(m_stateNum + 1);
-    DrawState& state = m_states[m_stateNum];
-    const int stateIndex = static_cast<int>(m_stateNum++);
     const bool dark = system.m_particleType == ZrParticleSystem::DARK_PARTICLE;
-    state.system = &system;
-    state.systemIndex = index;
-    state.blend = dark ? BLEND_OVER : BLEND_ADD;
-    state.needsSorting = dark;
-    state.texture = texture;
-    state.billboardNum = 0;
+    const int stateIndex = static_cast<int>(m_states.size());
+    m_states.push_back(DrawState{&system, index, dark ? BLEND_OVER : BLEND_ADD, dark, texture, 0});
+    DrawState& state = m_states.back();
     if (!system.m_bAlive || system.m_particles.empty())
         return;
 
     const size_t need = static_cast<size_t>(m_count) + system.m_particles.size();
     if (m_halfSizes.size() < need * 2) {
+        // At least twice what they held: two half sizes a billboard.
         const size_t size = std::max(need, m_halfSizes.size());
         // One float more: the wide loop stores a centre as four floats.
         m_centers.resize(size * 3 + 1);
@@ -275,16 +271,11 @@ void ZrBillboardBatch::ToBytes(int first, int count)
 
 void ZrBillboardBatch::AddRun(int first, int count, int state)
 {
-    if (m_runNum > 0) {
-        Run& last = m_runs[m_runNum - 1];
-        if (last.state == state && last.first + last.count == first) {
-            last.count += count;
-            return;
-        }
+    if (!m_runs.empty() && m_runs.back().state == state && m_runs.back().first + m_runs.back().count == first) {
+        m_runs.back().count += count;
+        return;
     }
-    if (m_runs.size() <= m_runNum)
-        m_runs.resize(std::max<size_t>(8, m_runs.size() * 2));
-    m_runs[m_runNum++] = Run{first, count, state};
+    m_runs.push_back(Run{first, count, state});
 }
 
 void ZrBillboardBatch::SortBackToFront(const ZrVector3d& eye) { Sort(eye, nullptr); }
@@ -309,8 +300,8 @@ void ZrBillboardBatch::Permute(std::vector<T>& values, std::vector<T>& scratch, 
 void ZrBillboardBatch::Sort(const ZrVector3d& eye, const ZrVector3d* direction)
 {
     bool wanted = false;
-    for (size_t i = 0; i < m_stateNum; ++i)
-        wanted = wanted || (m_states[i].needsSorting && m_states[i].billboardNum > 0);
+    for (const DrawState& state : m_states)
+        wanted = wanted || (state.needsSorting && state.billboardNum > 0);
     if (!wanted || m_count < 2 || !Finite(eye) || (direction != nullptr && !Finite(*direction)))
         return;
 
@@ -334,13 +325,13 @@ void ZrBillboardBatch::Sort(const ZrVector3d& eye, const ZrVector3d* direction)
         return keys[a] > keys[b] || (keys[a] == keys[b] && a < b);
     });
 
-    for (size_t r = 0; r < m_runNum; ++r)
-        std::fill_n(m_stateOf.begin() + m_runs[r].first, m_runs[r].count, m_runs[r].state);
+    for (const Run& run : m_runs)
+        std::fill_n(m_stateOf.begin() + run.first, run.count, run.state);
     Permute(m_centers, m_scratchFloats, 3);
     Permute(m_halfSizes, m_scratchFloats, 2);
     Permute(m_colorFloats, m_scratchFloats, 4);
     Permute(m_colorBytes, m_scratchBytes, 4);
-    m_runNum = 0;
+    m_runs.clear();
     for (int k = 0; k < m_count; ++k)
         AddRun(k, 1, m_stateOf[static_cast<size_t>(m_order[static_cast<size_t>(k)])]);
 }

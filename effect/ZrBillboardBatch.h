@@ -103,9 +103,9 @@ public:
     const float* GetColorFloats() const { return m_colorFloats.data(); }
     const ZrVector3d& GetOrigin() const { return m_origin; }
 
-    int GetStateNum() const { return static_cast<int>(m_stateNum); }
+    int GetStateNum() const { return static_cast<int>(m_states.size()); }
     const DrawState& GetState(int index) const { return m_states[static_cast<size_t>(index)]; }
-    int GetRunNum() const { return static_cast<int>(m_runNum); }
+    int GetRunNum() const { return static_cast<int>(m_runs.size()); }
     const Run& GetRun(int index) const { return m_runs[static_cast<size_t>(index)]; }
 
 private:
@@ -127,7 +127,6 @@ private:
     ZrVector3d m_origin;
     std::vector<float> m_centers, m_halfSizes, m_colorFloats;
     std::vector<unsigned char> m_colorBytes;
-    size_t m_stateNum, m_runNum;
     std::vector<DrawState> m_states;
     std::vector<Run> m_runs;
 

@@ -18,6 +18,8 @@ using VEXA::VexaString;
 namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
+// The size at which a system 4 high (3 wide) makes a half height of 1e12.
+const float kLimit = static_cast<float>(1e12 / 2.0);
 
 struct Look {
     ZrVector3d position;
@@ -78,6 +80,7 @@ TEST(BillboardBatch, DrawsTheLiveParticlesByOneRule)
          {ZrVector3d(kNaN, 0, 0), ZrVector4d(1, 1, 1, 1), 1.0f, 1.0f},              // nowhere
          {ZrVector3d(0, 2e12, 0), ZrVector4d(1, 1, 1, 1), 1.0f, 1.0f},              // too far
          {ZrVector3d(0, 0, 0), ZrVector4d(1, 1, 1, 1), 1.0f, 1e12f},                // too large
+         {ZrVector3d(0, 0, 0), ZrVector4d(1, 1, 1, 1), 1.0f, kLimit},               // just too large
          {ZrVector3d(3, 0, -3), ZrVector4d(kNaN, 7.0, -2.0, 0.5), 3.0f, -2.0f}},
         {false, true});
     ZrParticleEffect effect;
@@ -119,9 +122,12 @@ TEST(BillboardBatch, DrawsTheLiveParticlesByOneRule)
 TEST(BillboardBatch, SortsBackToFrontWhereADarkSystemHasParticles)
 {
     ZrParticleEffect effect;
-    effect.AddParticleSystem(MakeSystem(ZrParticleSystem::GLOW_PARTICLE, {{ZrVector3d(0, 0, -4)}, {ZrVector3d(0, 0, 1)}}));
-    effect.AddParticleSystem(MakeSystem(ZrParticleSystem::DARK_PARTICLE,
-                                        {{ZrVector3d(0, 0, -2)}, {ZrVector3d(0, 0, -6)}, {ZrVector3d(0, 0, 3)}}));
+    const ZrVector4d red(1, 0, 0, 1), blue(0, 0, 1, 0.5);
+    effect.AddParticleSystem(
+        MakeSystem(ZrParticleSystem::GLOW_PARTICLE, {{ZrVector3d(0, 0, -4), red}, {ZrVector3d(0, 0, 1), red}}));
+    effect.AddParticleSystem(MakeSystem(
+        ZrParticleSystem::DARK_PARTICLE,
+        {{ZrVector3d(0, 0, -2), blue}, {ZrVector3d(0, 0, -6), blue}, {ZrVector3d(0, 0, 3), blue, 1.0f, std::nextafter(kLimit, 0.0f)}}));
     ZrBillboardBatch batch;
     batch.Fill(effect, ZrVector3d(0, 0, 1));
     ASSERT_EQ(batch.GetStateNum(), 2);
@@ -131,11 +137,17 @@ TEST(BillboardBatch, SortsBackToFrontWhereADarkSystemHasParticles)
     EXPECT_TRUE(batch.GetState(1).needsSorting);
     EXPECT_EQ(batch.GetState(1).systemIndex, 1);
     EXPECT_EQ(Runs(batch), (std::vector<int>{0, 2, 0, 2, 3, 1}));
+    EXPECT_EQ(std::vector<int>(batch.GetColorBytes(), batch.GetColorBytes() + 20),
+              (std::vector<int>{255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 128, 0, 0, 255, 128, 0, 0, 255, 128}));
+    EXPECT_EQ(batch.GetColorFloats()[19], 0.5f);
+    EXPECT_GT(batch.GetHalfSizes()[9], 9e11f) << "a size just below the limit is drawn";
 
     // The eye on the +z axis; z relative to the origin (z = 1).
     batch.SortBackToFront(ZrVector3d(0, 0, 11));
     EXPECT_EQ(Centers(batch), (std::vector<float>{0, 0, -7, 0, 0, -5, 0, 0, -3, 0, 0, 0, 0, 0, 2}));
     EXPECT_EQ(Runs(batch), (std::vector<int>{0, 1, 1, 1, 1, 0, 2, 1, 1, 3, 1, 0, 4, 1, 1}));
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(batch.GetColorBytes()[k * 4] + batch.GetColorFloats()[k * 4 + 2], k % 2 ? 255.0f : 1.0f) << k;
 
     // By depth along a view direction rather than distance: seen along -x from
     // far away, the points differ only across the view, so the order is the
@@ -169,8 +181,8 @@ protected:
 // system is drawn all the same. One batch serves effects from two folders.
 TEST_F(BillboardTextures, ResolvedOncePerDocumentAndPath)
 {
-    const std::string red = nbtest::PngBytes(1, 1, {255, 0, 0, 255});
-    const std::string blue = nbtest::PngBytes(2, 1, {0, 0, 255, 255, 0, 0, 255, 128});
+    const std::string red = nbtest::PngBytes(1, 1, {255, 10, 20, 255});
+    const std::string blue = nbtest::PngBytes(2, 1, {1, 2, 255, 255, 3, 4, 200, 128});
     m_dir.Write("a/spark.png", red);
     m_dir.Write("b/spark.png", blue);
     m_scene.Container({{"packed.png", blue, false}});
@@ -217,10 +229,10 @@ TEST_F(BillboardTextures, ResolvedOncePerDocumentAndPath)
     std::vector<unsigned char> pixels;
     int w = 0, h = 0;
     ASSERT_EQ(spark->Decode(pixels, w, h), 1);
-    EXPECT_EQ(pixels, (std::vector<unsigned char>{255, 0, 0, 255}));
+    EXPECT_EQ(pixels, (std::vector<unsigned char>{255, 10, 20, 255}));
     ASSERT_EQ(packed->Decode(pixels, w, h), 1);
     EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({2, 1}));
-    EXPECT_EQ(pixels, (std::vector<unsigned char>{0, 0, 255, 255, 0, 0, 255, 128}));
+    EXPECT_EQ(pixels, (std::vector<unsigned char>{1, 2, 255, 255, 3, 4, 200, 128}));
     EXPECT_EQ(batch.GetState(2).texture->Decode(pixels, w, h), 0);
     ZrBillboardTexture broken;
     m_dir.Write("bad.png", "not a picture");
