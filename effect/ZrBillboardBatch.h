@@ -19,17 +19,18 @@ class ZrParticleSystem;
 // that can be uploaded as they are, with the draw state of each system.
 //
 // A particle is drawn when it is alive, has been updated at least once (its
-// age is above 0), its alpha is above 0, and its position, size and colour are
-// finite numbers (a centre or half size of 1e12 or more counts as not finite);
-// a system whose alive flag is clear draws nothing. For each drawn particle:
+// age is above 0), its alpha is above 0 and finite, and its centre and half
+// sizes are finite and below 1e12; a system whose alive flag is clear draws
+// nothing. For each drawn particle:
 // - the centre, three floats: its position plus the effect's centre, minus the
 //   origin the caller gives, computed in double precision, so that a scene in
 //   large (geographic) coordinates keeps its precision near the origin;
 // - half width and half height: the system's particle width and height times
 //   the particle's current size, halved, as magnitudes, in scene units;
-// - the colour: red, green and blue of the particle's colour clamped to 0..1,
-//   alpha the particle's alpha (at most 1) times its colour's alpha (clamped to
-//   0..1); as floats and as bytes (value * 255, rounded).
+// - the colour: red, green and blue of the particle's colour clamped to 0..1
+//   (not a number as 0), alpha the particle's alpha (at most 1) times its
+//   colour's alpha (clamped alike), in single precision; as floats and as
+//   bytes (value * 255, rounded).
 // Colours are display values, as the documents give them.
 //
 // Each system filled gets a draw state: the blend mode from its particle type
