@@ -122,6 +122,12 @@ std::string EffectLoader::BaseDir(const std::string& effect)
     return ::realpath(Folder(effect).c_str(), full) ? std::string(full) : Folder(effect);
 }
 
+std::string EffectLoader::ImageFolder(const std::string& effect) const
+{
+    const auto standIn = m_standIns.find(effect);
+    return standIn != m_standIns.end() ? standIn->second : BaseDir(effect);
+}
+
 namespace {
 
 // The note on one image an effect names, or "" when the preview uses it as
@@ -149,7 +155,7 @@ std::unique_ptr<ZRC::ZrParticleEffect> EffectLoader::Load(const std::string& eff
     std::unique_ptr<ZRC::ZrParticleEffect> loaded(new ZRC::ZrParticleEffect());
     if (!loaded->FromXML(VEXA::VexaString(effect.c_str())) || loaded->GetParticleSystemNum() == 0)
         return nullptr;
-    const std::string base = BaseDir(effect);
+    const std::string base = ImageFolder(effect);
     TextureLibrary textures;
     for (int s = 0; s < loaded->GetParticleSystemNum(); ++s) {
         ZRC::ZrParticleSystem* sys = loaded->GetParticleSystem(s);

@@ -1,6 +1,7 @@
 #pragma once
 #include "TextureLibrary.h"
 
+#include <map>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -47,6 +48,12 @@ public:
     }
     // The folder of an effect file; "" for an effect named in the container.
     static std::string BaseDir(const std::string& effect);
+    // The folder whose images the effect uses: BaseDir, unless the effect
+    // file stands in for a document that lies elsewhere (see StandIn).
+    std::string ImageFolder(const std::string& effect) const;
+    // Reads the file standIn as if it lay in folder: for a copy of a document
+    // held elsewhere, such as the text an editor has not saved yet.
+    void StandIn(const std::string& standIn, const std::string& folder) { m_standIns[standIn] = folder; }
     // The data folder the tool uses when given no resource folder: the
     // bundled effects, their images and particle/particle.sc.
     static const std::string& DefaultResources();
@@ -57,6 +64,7 @@ public:
 private:
     std::string m_resources;
     std::string m_linkFolder;   // the private folder, removed again
+    std::map<std::string, std::string> m_standIns;
 };
 
 } // namespace nbparticle

@@ -3,6 +3,7 @@
 #include "Renderer.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace nbparticle {
@@ -29,9 +30,20 @@ public:
     using Progress = std::function<void(int done, int total)>;
 
     FrameLoop(const EffectLoader& loader, const std::string& effect, const PreviewSettings& settings);
+    ~FrameLoop();
     Result Run(const Sink& sink, const Progress& progress = nullptr);
     // Particles drawn over the whole run.
     long Drawn() const { return m_drawn; }
+
+    // A run step by step, as Run does it: Start frames the camera, reads the
+    // effect afresh and seeds the draws (false when the effect does not
+    // read); each Step advances one frame and, when out is given, draws it,
+    // returning the particles drawn. Draw draws the frame reached again.
+    bool Start(const Progress& progress = nullptr);
+    int Step(Frame* out);
+    int Draw(Frame& out);
+    // The effect being run, null before Start.
+    ZRC::ZrParticleEffect* Effect() const { return m_running.get(); }
 
 private:
     bool Fit(Camera& camera, ZRC::ZrVector3d& lo, ZRC::ZrVector3d& hi, const Progress& progress);
@@ -41,6 +53,9 @@ private:
     PreviewSettings m_settings;
     TextureLibrary m_textures;
     long m_drawn = 0;
+    std::unique_ptr<ZRC::ZrParticleEffect> m_running;
+    std::unique_ptr<Renderer> m_renderer;
+    bool m_stepped = false;
 };
 
 } // namespace nbparticle

@@ -54,8 +54,16 @@ private:
 
     Camera m_camera;
     TextureLibrary& m_textures;
-    std::string m_baseDir;
     std::vector<float> m_background, m_light;
+    // The background as display bytes, and per row the columns that sprites
+    // cover this frame: only those are tone-mapped again.
+    std::vector<unsigned char> m_backgroundBytes;
+    std::vector<int> m_coverFrom, m_coverTo;
+    struct Column {
+        int x;
+        SpriteTexture::Tap tap;
+    };
+    std::vector<Column> m_columns;   // of the quad being drawn
     std::vector<Sprite> m_sprites;
     ZRC::ZrBillboardBatch m_batch;
     bool m_scenery = true;

@@ -8,6 +8,7 @@
 #include "EffectSource.h"
 #include "FrameLoop.h"
 #include "GifEncoder.h"
+#include "Studio.h"
 #include "WebpEncoder.h"
 
 #include <NbParticleSystem600/NbParticleSystem600.h>
@@ -134,6 +135,7 @@ struct Options {
     unsigned seed = 1;
     bool quiet = false;
     std::vector<std::string> files;
+    Studio::Options studio;
 };
 
 // Before a command runs an effect: what check finds in its document, and
@@ -405,6 +407,14 @@ void DefineCommands(CLI::App& app, Options& o)
     explain->add_option("path", o.effect, "element path such as Placer/ScrewPlacer/RoundTime or LifeTime, or a chapter: "
                                           "order, coordinates, angles, units, time, colour, numbers")->required();
 
+    CLI::App* studio = app.add_subcommand("studio", "Edit an effect document in the browser and watch it run, live");
+    studio->add_option("effect", o.studio.document, "effect file (.par)")->required();
+    studio->add_option("--port", o.studio.port, "port to serve on (0 picks a free one)")
+        ->check(Whole(0, 65535))
+        ->capture_default_str();
+    studio->add_option("--listen", o.studio.listen, "address to listen on")->capture_default_str();
+    resources(studio);
+
     CLI::App* help = app.add_subcommand("help", "Describe a command and its options, or list the commands");
     help->add_option("command", o.topic, "the command to describe");
 }
@@ -421,6 +431,11 @@ int RunCommand(CLI::App& app, const Options& o)
         return Help(app, o.topic);
     if (command == "explain")
         return DocumentReference::Command(o.effect);
+    if (command == "studio") {
+        Studio::Options studio = o.studio;
+        studio.resources = o.resources;
+        return Studio::Run(studio);
+    }
     PreviewSettings settings;
     settings.frames = o.frames;
     settings.fps = o.fps;

@@ -54,7 +54,6 @@ TEST_P(PreviewRegression, MatchesTheReferenceFrames)
         far += d > 24;
     }
     stbi_image_free(expected);
-    printf("FAR %s %d of limit %d\n", GetParam(), far, w*3*h/400);
     EXPECT_LE(far, w * 3 * h / 400) << "pixels far from the reference";
 }
 
