@@ -206,10 +206,14 @@ __attribute__((target("avx2"))) int ZrBillboardBatch::FillWide(const ZrParticleS
     float* const half = m_halfSizes.data() + static_cast<size_t>(m_count) * 2;
     float* const color = m_colorFloats.data() + static_cast<size_t>(m_count) * 4;
     unsigned char* const bytes = m_colorBytes.data() + static_cast<size_t>(m_count) * 4;
-    m_rejected.clear();
-    size_t n = 0;
     const ZrParticle* const first = system.m_particles.data();
     const size_t count = system.m_particles.size();
+    // Room for every particle to be rejected, kept from fill to fill, so that
+    // the loop calls nothing: its constants and counters stay in registers.
+    if (m_rejected.size() < count)
+        m_rejected.resize(count);
+    size_t* const rejected = m_rejected.data();
+    size_t n = 0, rejectedNum = 0;
     for (size_t i = 0; i < count; ++i) {
         const ZrParticle& p = first[i];
         // The lines a particle is drawn from, sixteen slots ahead: the pass
@@ -239,14 +243,14 @@ __attribute__((target("avx2"))) int ZrBillboardBatch::FillWide(const ZrParticleS
         const __m128i whole = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(rgba, byteScale), half05));
         const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(whole, whole), whole);
         std::memcpy(bytes + n * 4, &packed, 4);
-        if ((lookOk & near & 7) != 7)
-            m_rejected.push_back(n);
+        rejected[rejectedNum] = n;
+        rejectedNum += (lookOk & near & 7) != 7;
         ++n;
     }
     // Close the gaps the rejected left, keeping the order.
-    size_t kept = m_rejected.empty() ? n : m_rejected.front();
-    for (size_t r = 0; r < m_rejected.size(); ++r) {
-        const size_t from = m_rejected[r] + 1, to = r + 1 < m_rejected.size() ? m_rejected[r + 1] : n;
+    size_t kept = rejectedNum == 0 ? n : rejected[0];
+    for (size_t r = 0; r < rejectedNum; ++r) {
+        const size_t from = rejected[r] + 1, to = r + 1 < rejectedNum ? rejected[r + 1] : n;
         std::copy(center + from * 3, center + to * 3, center + kept * 3);
         std::copy(half + from * 2, half + to * 2, half + kept * 2);
         std::copy(color + from * 4, color + to * 4, color + kept * 4);
