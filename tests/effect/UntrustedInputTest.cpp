@@ -146,6 +146,18 @@ TEST(Limits, DocumentNumbersMustBeFiniteAndFit)
     EXPECT_EQ(ZrDocumentValues::ParseNumber("2e36", 1e36), 0.0);
     EXPECT_EQ(ZrDocumentValues::ParseWholeNumber("99999999999"), INT_MAX);
     EXPECT_EQ(ZrDocumentValues::ParseWholeNumber("-99999999999"), INT_MIN);
+    // A life time read in seconds is handed out in milliseconds, saturated.
+    const std::pair<const char*, int> lives[] = {{"0.1", 100}, {"2000000", 2000000000}, {"2147484", INT_MAX},
+                                                 {"1e38", INT_MAX}, {"-3e6", INT_MIN}, {"-1e38", INT_MIN}};
+    for (const auto& life : lives) {
+        ZrParticleEffect effect;
+        nbtest::TempDir dir;
+        ASSERT_EQ(effect.FromXML(dir.Write("l.par", HostileEffect("CommonCounter", "1", life.first, "1")).c_str()), 1);
+        ZrParticleSystem* system = effect.GetParticleSystem(0);
+        EXPECT_EQ(system->GetLifeTime(), life.second) << life.first;
+        effect.Update(0.1);
+        EXPECT_EQ(system->GetParticle(0)->GetLifeTime(), life.second) << life.first;
+    }
 }
 
 // A read never holds more than its limit, whatever the method; a container
