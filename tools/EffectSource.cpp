@@ -40,6 +40,30 @@ unsigned long FrameSize(const ZrByteArray& packed)
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<unsigned long>(p[3]) << 24);
 }
 
+// Why the container did not give the entry, by the reader's result.
+std::string WhyNotRead(int result, const std::string& name, const std::string& container)
+{
+    switch (result) {
+    case ZrCacheFile::kNoFile:
+    case ZrCacheFile::kUnreadable:
+    case ZrCacheFile::kNotArchive:
+        return "cannot open the container " + container + ": " + ZrCacheFile::Describe(result);
+    case ZrCacheFile::kNoEntry:
+        return "no entry " + name + " in the container " + container;
+    case ZrCacheFile::kTooLarge: {
+        // The size the entry records, read without the effect's capacity.
+        ZrCacheFile cache;
+        ZrByteArray packed;
+        cache.Open(VEXA::VexaString(container.c_str()), kAccess);
+        cache.ReadFile(VEXA::VexaString(name.c_str()), packed);
+        return "entry too large: " + std::to_string(FrameSize(packed)) + " bytes, at most " +
+               std::to_string(ZrParticleResource::EffectCapacity);
+    }
+    default:
+        return "entry " + name + " in the container " + container + " " + ZrCacheFile::Describe(result);
+    }
+}
+
 } // namespace
 
 void EffectSource::SetResourceFolder(const std::string& folder)
@@ -65,27 +89,14 @@ bool EffectSource::Read(const std::string& name, std::string& text, std::string&
         return false;
     }
     const std::string container = static_cast<const char*>(ZrParticleResource::GetContainerPath());
-    ZrCacheFile cache;
     if (!EffectLoader::IsFile(container)) {
         reason = "no such file, and no container at " + container;
         return false;
     }
-    ZrByteArray packed;
-    if (cache.Open(VEXA::VexaString(container.c_str()), kAccess) != 0) {
-        reason = "cannot open the container " + container;
-        return false;
-    }
-    if (cache.ReadFile(VEXA::VexaString(name.c_str()), packed) != 0) {
-        reason = "no entry " + name + " in the container " + container;
-        return false;
-    }
     ZrByteArray bytes;
-    if (!ZrParticleResource::ReadEntry(VEXA::VexaString(name.c_str()), ZrParticleResource::EffectCapacity, bytes)) {
-        const unsigned long size = FrameSize(packed);
-        reason = size > ZrParticleResource::EffectCapacity
-                     ? "entry too large: " + std::to_string(size) + " bytes, at most " +
-                           std::to_string(ZrParticleResource::EffectCapacity)
-                     : "the entry does not decompress";
+    const int result = ZrParticleResource::Read(VEXA::VexaString(name.c_str()), ZrParticleResource::EffectCapacity, bytes);
+    if (result != ZrCacheFile::kOk) {
+        reason = WhyNotRead(result, name, container);
         return false;
     }
     text.assign(reinterpret_cast<const char*>(bytes.GetData()), static_cast<size_t>(bytes.GetSize()));

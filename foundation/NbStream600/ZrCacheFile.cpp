@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <map>
@@ -19,12 +20,6 @@ namespace ZRC {
 namespace {
 
 const unsigned int kFrameHeaderSize = 14;
-
-// Error codes of ReadFile besides libzip's own.
-const int kErrNotOpen = -1;
-const int kErrNoEntry = -2;
-const int kErrTooLarge = -3;
-const int kErrDamaged = -4;
 
 void PutU16(unsigned char* p, unsigned int v)
 {
@@ -39,8 +34,9 @@ void PutU32(unsigned char* p, unsigned int v)
 }
 
 // Reads an opened entry to its end into `bytes`, at most `limit` bytes; false
-// on a read error or when the entry holds more than `limit` bytes. The buffer
-// grows with what is actually read, so a damaged size field costs nothing.
+// on a read error (libzip checks the CRC at the end) or when the entry holds
+// more than `limit` bytes. The buffer grows with what is actually read, so a
+// damaged size field costs nothing.
 bool ReadAll(zip_file_t* file, zip_uint64_t limit, std::vector<unsigned char>& bytes)
 {
     const zip_uint64_t chunk = 1u << 16;
@@ -48,7 +44,7 @@ bool ReadAll(zip_file_t* file, zip_uint64_t limit, std::vector<unsigned char>& b
     zip_uint64_t total = 0;
     for (;;) {
         // One byte beyond the limit shows an entry longer than declared.
-        const zip_uint64_t want = total + chunk <= limit + 1 ? chunk : limit + 1 - total;
+        const zip_uint64_t want = std::min(chunk, limit + 1 - total);
         bytes.resize(static_cast<size_t>(total + want));
         const zip_int64_t got = zip_fread(file, bytes.data() + total, want);
         if (got < 0)
@@ -56,41 +52,50 @@ bool ReadAll(zip_file_t* file, zip_uint64_t limit, std::vector<unsigned char>& b
         total += static_cast<zip_uint64_t>(got);
         if (total > limit)
             return false;
-        if (got == 0 || total == limit + 1)
+        if (got == 0)
             break;
     }
     bytes.resize(static_cast<size_t>(total));
     return true;
 }
 
-int LibzipError(zip_t* archive)
+// The result for libzip's reason why an entry does not open.
+int OpenEntryResult(zip_t* archive)
 {
     const int code = zip_error_code_zip(zip_get_error(archive));
     zip_error_clear(archive);
-    return code != ZIP_ER_OK ? code : kErrDamaged;
+    switch (code) {
+    case ZIP_ER_WRONGPASSWD:
+    case ZIP_ER_NOPASSWD:
+        return ZrCacheFile::kWrongPassword;
+    case ZIP_ER_ENCRNOTSUPP:
+        return ZrCacheFile::kUnsupportedEncryption;
+    case ZIP_ER_COMPNOTSUPP:
+        return ZrCacheFile::kUnsupportedCompression;
+    default:
+        return ZrCacheFile::kDamaged;
+    }
 }
 
 // What identifies one state of a container file: path, device, inode, size,
 // modification and change times, and the last bytes (the end of the index).
-// 0 on success; ZIP_ER_NOENT for no regular file, ZIP_ER_NOZIP for an empty
-// one (it would open as an empty archive: it is no container).
+// kOk, or why the file is no container: none or no regular file, an empty
+// file (it would open as an empty archive), or one that cannot be read.
 int FileKey(const std::string& path, std::string& key)
 {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return ZIP_ER_NOENT;
+        return ZrCacheFile::kNoFile;
     if (st.st_size <= 0)
-        return ZIP_ER_NOZIP;
+        return ZrCacheFile::kNotArchive;
     char tail[4096];
-    ssize_t got = 0;
+    const off_t at = std::max<off_t>(0, st.st_size - static_cast<off_t>(sizeof(tail)));
     const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return ZIP_ER_OPEN;
-    const off_t at = st.st_size > static_cast<off_t>(sizeof(tail)) ? st.st_size - static_cast<off_t>(sizeof(tail)) : 0;
-    got = ::pread(fd, tail, sizeof(tail), at);
-    ::close(fd);
+    const ssize_t got = fd < 0 ? -1 : ::pread(fd, tail, sizeof(tail), at);
+    if (fd >= 0)
+        ::close(fd);
     if (got < 0)
-        return ZIP_ER_READ;
+        return ZrCacheFile::kUnreadable;
     key = path;
     for (long long v : {static_cast<long long>(st.st_dev), static_cast<long long>(st.st_ino),
                         static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
@@ -100,7 +105,7 @@ int FileKey(const std::string& path, std::string& key)
     key += '\0';
     key.append(tail, static_cast<size_t>(got));
     key += '\0';
-    return 0;
+    return ZrCacheFile::kOk;
 }
 
 // Frames entry bytes as UnZip expects them.
@@ -162,14 +167,42 @@ ZrCacheFile::ZrCacheFile() = default;
 
 ZrCacheFile::~ZrCacheFile() { Close(); }
 
+const char* ZrCacheFile::Describe(int result)
+{
+    switch (result) {
+    case kOk:
+        return "success";
+    case kNoFile:
+        return "no such file";
+    case kUnreadable:
+        return "the file cannot be read";
+    case kNotArchive:
+        return "not a zip archive";
+    case kNotOpen:
+        return "the container is not open";
+    case kNoEntry:
+        return "no such entry";
+    case kTooLarge:
+        return "too large";
+    case kWrongPassword:
+        return "cannot be decrypted: wrong password";
+    case kUnsupportedEncryption:
+        return "cannot be decrypted: unsupported encryption method";
+    case kUnsupportedCompression:
+        return "does not decompress: unsupported compression method";
+    case kDamaged:
+        return "does not decompress: damaged data";
+    default:
+        return "unknown result";
+    }
+}
+
 int ZrCacheFile::Open(const VEXA::VexaString& path, const VEXA::VexaString& access)
 {
     Close();
-    if (path.IsEmpty())
-        return ZIP_ER_NOENT;
     std::string key;
     const int checked = FileKey(path.Str(), key);
-    if (checked != 0)
+    if (checked != kOk)
         return checked;
     key += access.Str();
 
@@ -181,25 +214,23 @@ int ZrCacheFile::Open(const VEXA::VexaString& path, const VEXA::VexaString& acce
         std::lock_guard<std::mutex> lock(lastMutex);
         if (last && last->key == key) {
             m_archive = last;
-            return 0;
+            return kOk;
         }
     }
 
     int error = ZIP_ER_OK;
     zip_t* zip = zip_open(path, ZIP_RDONLY | ZIP_CHECKCONS, &error);
     if (!zip)
-        return error != ZIP_ER_OK ? error : ZIP_ER_NOZIP;
-    if (!access.IsEmpty() && zip_set_default_password(zip, access) != 0) {
-        zip_discard(zip);
-        return ZIP_ER_INTERNAL;
-    }
+        return kNotArchive;
+    // Fails only when out of memory; encrypted entries then do not decrypt.
+    zip_set_default_password(zip, access);
     auto archive = std::make_shared<Archive>();
     archive->zip = zip;
     archive->key = key;
     m_archive = archive;
     std::lock_guard<std::mutex> lock(lastMutex);
     last = archive;
-    return 0;
+    return kOk;
 }
 
 void ZrCacheFile::Close() { m_archive.reset(); }
@@ -215,87 +246,60 @@ int ZrCacheFile::ReadFile(const VEXA::VexaString& entry, ZrByteArray& out, unsig
 {
     out.RemoveAll();
     if (!m_archive)
-        return kErrNotOpen;
-    if (entry.IsEmpty())
-        return kErrNoEntry;
+        return kNotOpen;
     std::lock_guard<std::mutex> lock(m_archive->mutex);
     zip_t* const archive = m_archive->zip;
     const zip_uint64_t limit = maxSize < kMaxEntrySize ? maxSize : kMaxEntrySize;
     const auto known = m_archive->reads.find(entry.Str());
     if (known != m_archive->reads.end()) {
         if (known->second.size > limit)
-            return kErrTooLarge;
+            return kTooLarge;
         const std::vector<unsigned char>& framed = known->second.framed;
         out.SetCapacity(static_cast<int>(framed.size()));
         out.Add(framed.data(), static_cast<int>(framed.size()));
-        return 0;
+        return kOk;
     }
     // Exact lookup: full path, letter case significant, raw name bytes.
-    const zip_int64_t index = zip_name_locate(archive, entry, ZIP_FL_ENC_RAW);
+    const zip_int64_t index = entry.IsEmpty() ? -1 : zip_name_locate(archive, entry, ZIP_FL_ENC_RAW);
     if (index < 0) {
         zip_error_clear(archive);
-        return kErrNoEntry;
+        return kNoEntry;
     }
     const zip_uint64_t idx = static_cast<zip_uint64_t>(index);
-    zip_stat_t st;
-    zip_stat_init(&st);
+    zip_stat_t st{};
     if (zip_stat_index(archive, idx, 0, &st) != 0)
-        return LibzipError(archive);
-    const zip_uint64_t needed = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD;
-    if ((st.valid & needed) != needed)
-        return kErrDamaged;
+        return OpenEntryResult(archive);
     // Stored bytes beyond what the largest allowed content can take in any
-    // compression method (whose worst cases expand by well under an eighth)
-    // are refused as well, before anything is read.
-    const zip_uint64_t packedLimit = st.comp_method == ZIP_CM_STORE ? limit : limit + limit / 8 + 4096;
-    if (st.size > limit || st.comp_size > packedLimit)
-        return kErrTooLarge;
-
-    const bool encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+    // compression method (whose worst cases expand by well under an eighth,
+    // encryption headers included) are refused as well, before anything is read.
+    if (st.size > limit || st.comp_size > limit + limit / 8 + 4096)
+        return kTooLarge;
     // Refused here rather than by zip_fopen, whose failure for an unknown
     // encryption leaks memory in this libzip.
-    if (encrypted && !zip_encryption_method_supported(st.encryption_method, 0))
-        return ZIP_ER_ENCRNOTSUPP;
-    const bool crcKnown = (st.valid & ZIP_STAT_CRC) != 0;
-    std::vector<unsigned char> data;
+    if (st.encryption_method != ZIP_EM_NONE && !zip_encryption_method_supported(st.encryption_method, 0))
+        return kUnsupportedEncryption;
 
-    // Stored and deflated entries: the stored bytes as they are (decrypted),
-    // inflated later by UnZip. An encrypted entry whose CRC is not recorded
-    // (newer AES entries) is read decompressed instead, so that libzip checks
-    // its authentication code.
-    if ((st.comp_method == ZIP_CM_STORE || st.comp_method == ZIP_CM_DEFLATE) && crcKnown) {
-        zip_file_t* file = zip_fopen_index(archive, idx, ZIP_FL_COMPRESSED);
-        if (file) {
-            const bool ok = ReadAll(file, st.comp_size, data);
-            zip_fclose(file);
-            if (ok && (st.comp_method != ZIP_CM_STORE || data.size() == st.size)) {
-                Frame(st.comp_method == ZIP_CM_STORE ? 0u : 8u, static_cast<unsigned int>(st.size),
-                      static_cast<unsigned int>(st.crc), data, out);
-                m_archive->Remember(entry.Str(), st.size, out);
-                return 0;
-            }
-            if (!encrypted)
-                return kErrDamaged;
-        } else {
-            const int code = LibzipError(archive);
-            if (!encrypted || code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_NOPASSWD)
-                return code;
-        }
-    }
-
-    // Any other entry: decompressed (and checked) by libzip, framed as stored.
-    zip_file_t* file = zip_fopen_index(archive, idx, 0);
+    // Stored and deflated entries are handed out as their stored bytes
+    // (decrypted), inflated and checked later by UnZip. Any other entry, and an
+    // encrypted one whose CRC is not recorded (newer AES entries, whose
+    // authentication code libzip checks instead), is decompressed by libzip
+    // here and framed as stored.
+    const bool raw = (st.comp_method == ZIP_CM_STORE || st.comp_method == ZIP_CM_DEFLATE) && (st.valid & ZIP_STAT_CRC);
+    const bool deflated = raw && st.comp_method == ZIP_CM_DEFLATE;
+    zip_file_t* file = zip_fopen_index(archive, idx, raw ? ZIP_FL_COMPRESSED : 0);
     if (!file)
-        return LibzipError(archive);
-    const bool ok = ReadAll(file, st.size, data);
+        return OpenEntryResult(archive);
+    std::vector<unsigned char> data;
+    const bool ok = ReadAll(file, deflated ? st.comp_size : st.size, data);
     zip_fclose(file);
-    if (!ok || data.size() != st.size)
-        return kErrDamaged;
-    const unsigned int crc = static_cast<unsigned int>(
-        crc32(crc32(0L, Z_NULL, 0), data.empty() ? Z_NULL : data.data(), static_cast<uInt>(data.size())));
-    Frame(0u, static_cast<unsigned int>(st.size), crc, data, out);
+    if (!ok || (!deflated && data.size() != st.size))
+        return kDamaged;
+    const unsigned int crc = raw ? static_cast<unsigned int>(st.crc)
+                                 : static_cast<unsigned int>(crc32(crc32(0L, Z_NULL, 0), data.data(),
+                                                                   static_cast<uInt>(data.size())));
+    Frame(deflated ? 8u : 0u, static_cast<unsigned int>(st.size), crc, data, out);
     m_archive->Remember(entry.Str(), st.size, out);
-    return 0;
+    return kOk;
 }
 
 int ZrCacheFile::GetEntryCount() const
