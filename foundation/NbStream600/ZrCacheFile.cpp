@@ -222,8 +222,10 @@ int ZrCacheFile::Open(const VEXA::VexaString& path, const VEXA::VexaString& acce
     zip_t* zip = zip_open(path, ZIP_RDONLY | ZIP_CHECKCONS, &error);
     if (!zip)
         return kNotArchive;
-    // Fails only when out of memory; encrypted entries then do not decrypt.
-    zip_set_default_password(zip, access);
+    // An empty access string is no password (as a password, the AES cipher
+    // fails on it without saying that it is wrong). Setting it fails only when
+    // out of memory; encrypted entries then do not decrypt.
+    zip_set_default_password(zip, access.IsEmpty() ? nullptr : static_cast<const char*>(access));
     auto archive = std::make_shared<Archive>();
     archive->zip = zip;
     archive->key = key;
