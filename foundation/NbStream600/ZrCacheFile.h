@@ -40,8 +40,8 @@ public:
     // Results of Open and ReadFile: kOk (0) on success, else why not.
     enum Result : int {
         kOk = 0,
-        kNoFile,                 // Open: no file at the path
         kUnreadable,             // Open: the file cannot be read
+        kNoFile,                 // Open: no file at the path
         kNotArchive,             // Open: not a zip archive, or its index is damaged
         kNotOpen,                // ReadFile: the container is not open
         kNoEntry,                // ReadFile: no entry of that name

@@ -110,10 +110,11 @@ protected:
 
     // ReadFile followed by UnZip, as the resource reader does it; "!" and the
     // result for a failed read, "!!" for one that UnZip refuses.
-    static std::string No(int result) { return "!" + std::to_string(result); }
+    static std::string No(int result) { return "!" + std::string(ZrCacheFile::Describe(result)); }
     static std::string Read(ZrCacheFile& cache, const char* name, unsigned int capacity = 1048576)
     {
         ZrByteArray bytes;
+        bytes.Add(reinterpret_cast<const unsigned char*>("stale"), 5);
         const int result = cache.ReadFile(name, bytes);
         if (result != ZrCacheFile::kOk)
             return bytes.GetSize() == 0 ? No(result) : "!bytes left";
@@ -135,11 +136,12 @@ TEST_F(ZrCacheFileTest, EntriesReadBackByExactName)
     const std::string path = Build("particle.sc", {{"fire", doc, false}, {"dir/Snow", "plain stored text", false, ZIP_CM_STORE},
                                                    {"bzip", doc, false, ZIP_CM_BZIP2}, {"empty", "", false, ZIP_CM_STORE}});
     ZrCacheFile cache;
-    EXPECT_EQ(cache.IsOpen() + cache.GetEntryCount(), 0);
+    EXPECT_EQ(cache.IsOpen() + cache.GetEntryCount() + cache.GetEntryName(0).Str().size(), 0u);
     ASSERT_EQ(cache.Open(path.c_str(), "5KPOV"), 0);
     EXPECT_EQ(cache.IsOpen(), 1);
+    const std::string none = No(ZrCacheFile::kNoEntry);
     const std::pair<const char*, std::string> reads[] = {{"fire", doc}, {"dir/Snow", "plain stored text"}, {"bzip", doc},
-                                                         {"empty", ""}, {"Fire", "!5"}, {"dir/snow", "!5"}, {"Snow", "!5"}, {"", "!5"}};
+                                                         {"empty", ""}, {"Fire", none}, {"dir/snow", none}, {"Snow", none}, {"", none}};
     for (const auto& r : reads)
         EXPECT_EQ(Read(cache, r.first), r.second) << r.first;
     // Deflated entries are handed out still compressed.
@@ -153,9 +155,9 @@ TEST_F(ZrCacheFileTest, EntriesReadBackByExactName)
 
     // Reopening switches archives; closing or a failed open leaves it closed.
     ASSERT_EQ(cache.Open(Build("b.sc", {{"two", "2", false, ZIP_CM_STORE}}).c_str(), ""), 0);
-    EXPECT_EQ(Read(cache, "fire") + Read(cache, "two"), "!52");
+    EXPECT_EQ(Read(cache, "fire") + Read(cache, "two"), none + "2");
     cache.Close();
-    EXPECT_EQ(std::to_string(cache.IsOpen()) + Read(cache, "two"), "0!4");
+    EXPECT_EQ(std::to_string(cache.IsOpen()) + Read(cache, "two"), "0" + No(ZrCacheFile::kNotOpen));
 
     // Missing, corrupt and damaged archives fail, and a failed open leaves the container closed.
     const std::string good = nbtest::ReadFile(path);
@@ -188,11 +190,18 @@ TEST_F(ZrCacheFileTest, EncryptedEntriesAndFailedReads)
                                                         {"pk-other", doc, true, ZIP_CM_DEFLATE, ZIP_EM_TRAD_PKWARE, "other"},
                                                         {"aes-other", doc, true, ZIP_CM_STORE, ZIP_EM_AES_128, "other"},
                                                         {"strong", doc, true, ZIP_CM_DEFLATE, ZIP_EM_TRAD_PKWARE},
-                                                        {"method", doc, false}, {"bzip", doc, false, ZIP_CM_BZIP2}, {"deflate", doc, false}}));
-    zip[nbtest::CentralRecord(zip, "strong") + 8] |= 0x40;   // strong encryption, a method not known here
-    zip[nbtest::CentralRecord(zip, "method") + 10] = zip[nbtest::LocalRecord(zip, "method") + 8] = 97;   // compression too
-    zip[nbtest::EntryData(zip, "bzip") + 40] ^= 0x55;        // damaged data that libzip decompresses
-    zip[nbtest::EntryData(zip, "deflate") + 20] ^= 0x55;     // damaged data that UnZip decompresses
+                                                        {"method", doc, false}, {"bzip", "z", false, ZIP_CM_BZIP2}, {"deflate", doc, false},
+                                                        {"lie", std::string(5100, 'l'), false, ZIP_CM_STORE},
+                                                        {"big lie", std::string(8000, 'b'), false, ZIP_CM_STORE}}));
+    auto patch = [&zip](const char* name, size_t central, size_t local, char value) {
+        zip[nbtest::CentralRecord(zip, name) + central] = zip[nbtest::LocalRecord(zip, name) + local] = value;
+    };
+    patch("strong", 8, 6, zip[nbtest::CentralRecord(zip, "strong") + 8] | 0x40);   // strong encryption, a method not known here
+    patch("method", 10, 8, 97);                                                     // a compression method not known here
+    patch("bzip", 16, 14, zip[nbtest::CentralRecord(zip, "bzip") + 16] ^ 1);         // a wrong CRC, which libzip finds
+    zip[nbtest::EntryData(zip, "deflate") + 20] ^= 0x55;                             // damaged data, which UnZip finds
+    for (const char* name : {"lie", "big lie"})                                      // 1000 bytes, says the index
+        patch(name, 24, 22, char(1000 % 256)), patch(name, 25, 23, char(1000 / 256));
     const std::string path = m_dir.Write("why.sc", zip);
     const std::string wrong = No(ZrCacheFile::kWrongPassword), tail = "|" + No(ZrCacheFile::kUnsupportedEncryption) + "|" +
         No(ZrCacheFile::kUnsupportedCompression) + "|" + No(ZrCacheFile::kDamaged) + "|!!|" + No(ZrCacheFile::kNoEntry);
@@ -205,12 +214,15 @@ TEST_F(ZrCacheFileTest, EncryptedEntriesAndFailedReads)
         EXPECT_EQ(got, (*access ? doc + "|pk secret|" + doc + "|aes secret|" : wrong + "|" + wrong + "|" + wrong + "|" + wrong + "|") +
                            wrong + "|" + wrong + tail);
     }
-    // An encrypted stored entry holds a header besides its content: the content's own limit applies.
+    // The content's own limit applies, whatever the stored bytes around it (an
+    // encrypted entry's header) or within an eighth and 4 KiB of it.
     ZrCacheFile cache;
     ZrByteArray bytes;
     ASSERT_EQ(cache.Open(path.c_str(), "5KPOV"), 0);
     EXPECT_EQ(cache.ReadFile("pk-stored", bytes, 9) + cache.ReadFile("aes-stored", bytes, 10), ZrCacheFile::kOk);
     EXPECT_EQ(cache.ReadFile("aes", bytes, static_cast<unsigned int>(doc.size() - 1)), ZrCacheFile::kTooLarge);
+    EXPECT_EQ(cache.ReadFile("lie", bytes, 1000), ZrCacheFile::kDamaged);
+    EXPECT_EQ(cache.ReadFile("big lie", bytes, 1000), ZrCacheFile::kTooLarge);
 
     std::set<std::string> texts;
     for (int result = ZrCacheFile::kOk; result <= ZrCacheFile::kDamaged + 1; ++result)
