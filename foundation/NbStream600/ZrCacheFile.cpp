@@ -43,14 +43,14 @@ void PutU32(unsigned char* p, unsigned int v)
 bool ReadAll(zip_file_t* file, zip_uint64_t limit, std::vector<unsigned char>& bytes)
 {
     const zip_uint64_t chunk = 1u << 16;
-    zip_int64_t got = 0;
-    do {
+    for (;;) {
         const size_t total = bytes.size();
         bytes.resize(static_cast<size_t>(total + std::min<zip_uint64_t>(chunk, limit + 1 - total)));
-        got = zip_fread(file, bytes.data() + total, bytes.size() - total);
+        const zip_int64_t got = zip_fread(file, bytes.data() + total, bytes.size() - total);
         bytes.resize(total + static_cast<size_t>(std::max<zip_int64_t>(got, 0)));
-    } while (got > 0 && bytes.size() <= limit);
-    return got >= 0;
+        if (got <= 0 || bytes.size() > limit)
+            return got >= 0;
+    }
 }
 
 // The result for libzip's reason why an entry does not open.
@@ -212,7 +212,7 @@ int ZrCacheFile::ReadFile(const VEXA::VexaString& entry, ZrByteArray& out, unsig
         return kNotOpen;
     std::lock_guard<std::mutex> lock(m_archive->mutex);
     zip_t* const archive = m_archive->zip.get();
-    const zip_uint64_t limit = maxSize < kMaxEntrySize ? maxSize : kMaxEntrySize;
+    const zip_uint64_t limit = std::min<zip_uint64_t>(maxSize, kMaxEntrySize);
     const auto known = m_archive->reads.find(entry.Str());
     if (known != m_archive->reads.end()) {
         if (known->second.size > limit)
@@ -273,7 +273,7 @@ int ZrCacheFile::GetEntryCount() const
 VEXA::VexaString ZrCacheFile::GetEntryName(int index) const
 {
     if (!m_archive)
-        return VEXA::VexaString();
+        return {};
     std::lock_guard<std::mutex> lock(m_archive->mutex);
     // Null past the last entry (a negative index lies far past it).
     return VEXA::VexaString(
