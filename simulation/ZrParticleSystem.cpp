@@ -26,6 +26,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <new>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 #if defined(NBPS_WIDE_UNIT)
 #include <immintrin.h>
 #endif
@@ -36,26 +39,49 @@ namespace {
 
 // Corners of a box grown point by point. A point lowers a minimum only when
 // it compares below it (and raises a maximum only when above), so a NaN
-// component leaves the corner as it was. Each comparison is the processor's
-// own min or max of two doubles (minsd and maxsd on x86-64), so one form
-// serves every processor.
+// component leaves the corner as it was.
 class BoxFold {
 public:
+#if defined(__SSE2__) || defined(_M_X64)
+    // x and y in one register, z in the low lane of another: minpd(p, lo) is
+    // p < lo ? p : lo lane by lane, maxpd(p, hi) is p > hi ? p : hi.
+    BoxFold(const ZrVector3d& lo, const ZrVector3d& hi)
+        : m_loXY(_mm_set_pd(lo.y, lo.x)), m_hiXY(_mm_set_pd(hi.y, hi.x)), m_loZ(_mm_set_sd(lo.z)),
+          m_hiZ(_mm_set_sd(hi.z))
+    {
+    }
+    void Add(const ZrVector3d& p)
+    {
+        const __m128d xy = _mm_set_pd(p.y, p.x);
+        const __m128d z = _mm_set_sd(p.z);
+        m_loXY = _mm_min_pd(xy, m_loXY);
+        m_hiXY = _mm_max_pd(xy, m_hiXY);
+        m_loZ = _mm_min_sd(z, m_loZ);
+        m_hiZ = _mm_max_sd(z, m_hiZ);
+    }
+    ZrVector3d Min() const { return Corner(m_loXY, m_loZ); }
+    ZrVector3d Max() const { return Corner(m_hiXY, m_hiZ); }
+
+private:
+    static ZrVector3d Corner(__m128d xy, __m128d z)
+    {
+        return ZrVector3d(_mm_cvtsd_f64(xy), _mm_cvtsd_f64(_mm_unpackhi_pd(xy, xy)), _mm_cvtsd_f64(z));
+    }
+    __m128d m_loXY, m_hiXY, m_loZ, m_hiZ;
+#else
+    // std::min(lo, p) keeps lo unless p compares below it, as minpd does.
     BoxFold(const ZrVector3d& lo, const ZrVector3d& hi) : m_lo(lo), m_hi(hi) {}
     void Add(const ZrVector3d& p)
     {
-        m_lo.x = p.x < m_lo.x ? p.x : m_lo.x;
-        m_lo.y = p.y < m_lo.y ? p.y : m_lo.y;
-        m_lo.z = p.z < m_lo.z ? p.z : m_lo.z;
-        m_hi.x = p.x > m_hi.x ? p.x : m_hi.x;
-        m_hi.y = p.y > m_hi.y ? p.y : m_hi.y;
-        m_hi.z = p.z > m_hi.z ? p.z : m_hi.z;
+        m_lo = ZrVector3d(std::min(m_lo.x, p.x), std::min(m_lo.y, p.y), std::min(m_lo.z, p.z));
+        m_hi = ZrVector3d(std::max(m_hi.x, p.x), std::max(m_hi.y, p.y), std::max(m_hi.z, p.z));
     }
     ZrVector3d Min() const { return m_lo; }
     ZrVector3d Max() const { return m_hi; }
 
 private:
     ZrVector3d m_lo, m_hi;
+#endif
 };
 
 // The common emitter behind an emitter pointer, or null for any other class.
