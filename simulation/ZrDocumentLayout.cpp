@@ -17,18 +17,24 @@ constexpr L::Node MakeNode(const char* name, const char* typeWord, const L::Chil
     return L::Node{name, typeWord, children, N};
 }
 
-constexpr L::Child Number(const char* name) { return {name, L::Float, nullptr, nullptr, false}; }
-constexpr L::Child Wide(const char* name) { return {name, L::Double, nullptr, nullptr, false}; }
-constexpr L::Child Of(const char* name, L::Value value) { return {name, value, nullptr, nullptr, false}; }
-constexpr L::Child Tags(const char* name, const char* const* tags) { return {name, L::Tag, tags, nullptr, false}; }
+constexpr L::Child Number(const char* name) { return {name, L::Float, nullptr, nullptr, false, 0.0}; }
+// A number interpolated in single precision, where the span of a range is
+// scaled by up to 99: ends of at most this magnitude keep every step finite.
+constexpr L::Child RangeEnd(const char* name) { return {name, L::Float, nullptr, nullptr, false, 1e36}; }
+constexpr L::Child Wide(const char* name) { return {name, L::Double, nullptr, nullptr, false, 0.0}; }
+constexpr L::Child Of(const char* name, L::Value value) { return {name, value, nullptr, nullptr, false, 0.0}; }
+constexpr L::Child Tags(const char* name, const char* const* tags)
+{
+    return {name, L::Tag, tags, nullptr, false, 0.0};
+}
 constexpr L::Child Nested(const char* name, const L::Node* const* variants, bool repeated = false)
 {
-    return {name, L::Element, nullptr, variants, repeated};
+    return {name, L::Element, nullptr, variants, repeated, 0.0};
 }
 
 // Particle template.
 const L::Child kTemplate[] = {
-    Number("SizeRangeStart"), Number("SizeRangeEnd"), Number("AlphaRangeStart"), Number("AlphaRangeEnd"),
+    RangeEnd("SizeRangeStart"), RangeEnd("SizeRangeEnd"), RangeEnd("AlphaRangeStart"), RangeEnd("AlphaRangeEnd"),
     Of("ColorRangeStart", L::Color), Of("ColorRangeEnd", L::Color), Number("LifeTime"), Number("Radius"),
     Number("Mass")};
 const L::Node kTemplateNode = MakeNode("ParticleTemple", nullptr, kTemplate);
@@ -196,12 +202,12 @@ void ZrDocumentLayout::Reader::Skip()
 
 const ZrDocumentLayout::Child& ZrDocumentLayout::Reader::Last() const { return m_node.children[m_last]; }
 
-void ZrDocumentLayout::Reader::Read(float& field) { Read(field, ZrDocumentValues::kMaxMagnitude); }
-
-void ZrDocumentLayout::Reader::Read(float& field, double limit)
+void ZrDocumentLayout::Reader::Read(float& field)
 {
-    if (m_next < m_node.count)
-        ZrDocumentValues::ReadNumber(m_doc, m_node.children[m_last = m_next++].name, field, limit);
+    if (m_next >= m_node.count)
+        return;
+    const Child& child = m_node.children[m_last = m_next++];
+    ZrDocumentValues::ReadNumber(m_doc, child.name, field, child.limit > 0.0 ? child.limit : ZrDocumentValues::kMaxMagnitude);
 }
 
 void ZrDocumentLayout::Reader::Read(double& field)

@@ -33,6 +33,7 @@ public:
         const char* const* tags;     // Tag: the accepted words, null-terminated
         const Node* const* variants; // Element: its layouts, null-terminated
         bool repeated;               // read again and again until none is left
+        double limit;                // Float: the largest magnitude read (0: the document's own)
     };
     // One kind of element. A strategy class (emitter, counter, placer,
     // shooter, influence) shares its element name with its siblings and is
@@ -77,10 +78,9 @@ public:
         // The child that Find last looked for.
         const Child& Last() const;
         // Find, then read the text as a number or vector into the field; a
-        // missing child leaves the field as it was.
+        // missing child leaves the field as it was. A number beyond the
+        // child's limit reads as 0 (ZrDocumentValues).
         void Read(float& field);
-        // The same with a smaller limit on the magnitude accepted.
-        void Read(float& field, double limit);
         void Read(double& field);
         void Read(ZrVector3d& field);
         void Read(ZrVector4d& field);

@@ -17,8 +17,8 @@ const double kByteScale = static_cast<double>(1.0f / 255.0f);
 
 // Size and alpha are interpolated in single precision, where the span of a
 // range is scaled by up to 99: range ends of at most this magnitude keep every
-// step finite.
-const double kMaxRangeEnd = 1e36;
+// step finite. The document layout states it for the four range ends.
+const double kMaxRangeEnd = ZrDocumentLayout::ParticleTemplate().children[0].limit;
 
 // A range end as set: 0 when not finite or beyond kMaxRangeEnd.
 float RangeEnd(float value)
@@ -188,10 +188,10 @@ unsigned char ZrParticle::FromXML(VEXA::VexaString& text)
     ZrDocumentLayout::Reader in(doc, ZrDocumentLayout::ParticleTemplate());
     if (!in.Enter())
         return 0;
-    in.Read(m_fSizeStart, kMaxRangeEnd);
-    in.Read(m_fSizeEnd, kMaxRangeEnd);
-    in.Read(m_fAlphaStart, kMaxRangeEnd);
-    in.Read(m_fAlphaEnd, kMaxRangeEnd);
+    in.Read(m_fSizeStart);
+    in.Read(m_fSizeEnd);
+    in.Read(m_fAlphaStart);
+    in.Read(m_fAlphaEnd);
     in.Read(m_colorStart);
     in.Read(m_colorEnd);
     in.Read(m_fLifeTime);

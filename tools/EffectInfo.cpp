@@ -61,7 +61,12 @@ void EffectInfo::Print(ZrParticleEffect& e)
                 std::printf("    shooter %s, speed %g to %g\n", Named(sh->GetType(), {"RadialShooter", "SingleShooter"}), lo, hi);
             }
             const ZrParticle* templ = emitter->GetParticleTemplate();
-            std::printf("    life    %d ms, colour ", templ->GetLifeTime());
+            // The document gives seconds; the library's GetLifeTime milliseconds.
+            const int ms = templ->GetLifeTime();
+            if (ms > 0)
+                std::printf("    life    %g s (GetLifeTime %d ms), colour ", ms / 1000.0, ms);
+            else
+                std::printf("    life    %d ms: the particles never die of age, colour ", ms);
             PrintColor(templ->GetColorRangeStart());
             std::printf(" to ");
             PrintColor(templ->GetColorRangeEnd());

@@ -1,6 +1,7 @@
 // nbparticle: renders, inspects, simulates and packs particle effects.
 #include "ContactSheet.h"
 #include "ContainerPacker.h"
+#include "DocumentReference.h"
 #include "EffectChecker.h"
 #include "EffectInfo.h"
 #include "EffectLoader.h"
@@ -203,12 +204,18 @@ void DefineCommands(CLI::App& app, Options& o)
     CLI::App* check = app.add_subcommand("check", "Report what the library will not read in effect documents");
     check->add_option("effects", o.files, "effect files (.par) or names in the resource container")->required();
     check->add_option("--resources", o.resources, resourcesHelp);
+
+    CLI::App* explain = app.add_subcommand("explain", "Explain an element of the effect document");
+    explain->add_option("path", o.effect, "element path such as Placer/ScrewPlacer/RoundTime or LifeTime, or a chapter: "
+                                          "order, coordinates, angles, units, time, colour, numbers")->required();
 }
 
 // Runs the subcommand that was parsed.
 int RunCommand(const CLI::App& app, const Options& o)
 {
     const std::string command = app.get_subcommands().front()->get_name();
+    if (command == "explain")
+        return DocumentReference::Command(o.effect);
     PreviewSettings settings;
     settings.frames = o.frames;
     settings.fps = o.fps;

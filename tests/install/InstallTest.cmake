@@ -12,6 +12,12 @@ endif()
 if(NOT EXISTS ${prefix}/include/NbParticleSystem600/NbParticleSystem600.h)
   message(FATAL_ERROR "umbrella header not installed")
 endif()
+# The schema and the authors' reference lie beside the bundled data.
+foreach(doc NbParticleEffect.xsd effect-format.md)
+  if(NOT EXISTS ${prefix}/share/NbParticleSystem600/${doc})
+    message(FATAL_ERROR "${doc} not installed in share/NbParticleSystem600")
+  endif()
+endforeach()
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/host -B ${WORK_DIR}/host
   -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
