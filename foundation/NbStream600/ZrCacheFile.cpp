@@ -163,9 +163,6 @@ int ZrCacheFile::Open(const VEXA::VexaString& path, const VEXA::VexaString& acce
     struct stat st;
     if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode))
         return kNoFile;
-    // An empty file would open as an empty archive: it is no container.
-    if (st.st_size == 0)
-        return kNotArchive;
     const std::string key = FileKey(path.Str(), st) + '\0' + access.Str();
 
     // The most recently opened container stays open for the next Open of the

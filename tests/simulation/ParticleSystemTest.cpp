@@ -138,6 +138,8 @@ TEST(ParticleSystem, CopiesOwnTheirPartsAndKeepTheirOwnWhereTheSourceHasNone)
     source->SetParticleType(ZrParticleSystem::DARK_PARTICLE);
     source->SetAvlive(0);
     source->SetLocalScale(ZrVector3d(1.0, 2.0, 3.0));
+    source->SetLocalCenterPos(ZrVector3d(4.0, 5.0, 6.0));
+    source->SetLocalRotate(ZrVector3d(7.0, 8.0, 9.0));
     Spawn(*source, ZrVector3d())->SetMustDie(1);
     Spawn(*source, ZrVector3d(1.0, 0.0, 0.0));
     source->UpdateParticleSystem(0.5);
@@ -149,9 +151,13 @@ TEST(ParticleSystem, CopiesOwnTheirPartsAndKeepTheirOwnWhereTheSourceHasNone)
     EXPECT_EQ(copy.GetEmitter()->GetParticleSystem(), &copy);
     EXPECT_EQ(copy.IsAlive(), 0);
     EXPECT_EQ(copy.GetLocalScale().z, 3.0);
+    EXPECT_EQ(copy.GetLocalCenterPos().y, 5.0);
+    EXPECT_EQ(copy.GetLocalRotate().x, 7.0);
     EXPECT_EQ(copy.GetTextureDirty(), 1);
     EXPECT_EQ(copy.GetBoundingBox().GetMax().x, 0.5);
     EXPECT_EQ(copy.GetFreeParticleNum(), 1) << "the copy's own dead slot";
+    ZrParticleSystem again;
+    EXPECT_EQ(again.Copy(*source), 1);
     source.reset();
     EXPECT_EQ(Xml(copy), text);
     EXPECT_EQ(Spawn(copy, ZrVector3d()), copy.GetParticle(0));
