@@ -81,8 +81,10 @@ TEST(UntrustedInput, PoolBudgetsRefuseSlotsAndKeepReuse)
     EXPECT_TRUE(a.CreateParticle(nullptr) && a.CreateParticle(nullptr) && !a.CreateParticle(nullptr));
     a.CollectDeadparticle(1);
     EXPECT_EQ(a.CreateParticle(nullptr), a.GetParticle(1));
-    const TotalBudget none(-1);
-    EXPECT_EQ(ZrParticleSystem::GetMaxTotalParticleNum(), 0);
+    for (long long count : {1LL, -1LL}) {
+        ZrParticleSystem::SetMaxTotalParticleNum(count);
+        EXPECT_EQ(ZrParticleSystem::GetMaxTotalParticleNum(), count > 0 ? count : 0);
+    }
     const TotalBudget budget(ZrParticleSystem::GetTotalParticleNum() + 3);
     EXPECT_EQ(ZrParticleSystem::GetMaxTotalParticleNum(), ZrParticleSystem::GetTotalParticleNum() + 3);
     ZrParticleSystem b, c(a);   // the copy's pool of 2 counts; it keeps a's budget
