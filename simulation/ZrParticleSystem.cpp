@@ -537,9 +537,8 @@ unsigned char ZrParticleSystem::Copy(const ZrParticleSystem& other)
     m_particles.insert(m_particles.end(), other.m_particles.begin(), other.m_particles.end());
     ms_totalParticles += static_cast<long long>(m_particles.size());
     m_nMaxParticleNum = other.m_nMaxParticleNum;
-    // The old free list points into the replaced pool: rebuild it from the
-    // copied dead slots, in slot order.
-    m_freeList.clear();
+    // The old free list, emptied with the old pool, is rebuilt from the copied
+    // dead slots, in slot order.
     m_freeList.reserve(m_particles.size());
     for (ZrParticle& particle : m_particles) {
         if (!particle.IsAlive())

@@ -181,15 +181,17 @@ TEST(Limits, ContainerReadsAreCappedAndChangesSeen)
     EXPECT_EQ(cache.ReadFile("bomb", out, 1048576), ZrCacheFile::kTooLarge);
     EXPECT_EQ(cache.ReadFile("bomb", out, 4u << 20), 0);
     EXPECT_EQ(cache.ReadFile("bomb", out, 1048576), ZrCacheFile::kTooLarge);   // also once remembered
-    // a and b are remembered: damaged in place, they read as before while what is kept (each read and its
-    // 14-byte frame) fills 4 MiB exactly, until one more read pushes them out.
+    // a, b and bomb are remembered: damaged in place, they read as before while what is kept (each read
+    // and its 14-byte frame) fills 4 MiB exactly, until one more read pushes them out.
     auto first = [&](const char* name) { return cache.ReadFile(name, out) == 0 ? char(out.GetData()[14]) : '!'; };
     std::string seen = {first("a"), first("b")}, bytes = nbtest::ReadFile(path);
     bytes[nbtest::EntryData(bytes, "a")] = 'A', bytes[nbtest::EntryData(bytes, "b")] = 'B';   // their CRCs no longer hold
+    bytes[nbtest::EntryData(bytes, "bomb") + 20] ^= 0x55;
     dir.Write("c.sc", bytes);
+    seen += first("bomb");
     for (const char* more : {"big", "fire"})
         seen += {first("a"), first("b"), cache.ReadFile(more, out) == 0 ? '+' : '!'};
-    EXPECT_EQ(seen + first("a") + first("b"), "abab+ab+!!");
+    EXPECT_EQ(seen + first("a") + first("b"), "abzab+ab+!!");
     nbtest::WriteZip(path, {{"fire", "two", false}});
     ZrCacheFile again;
     ASSERT_EQ(again.Open(path.c_str(), "5KPOV"), 0);
