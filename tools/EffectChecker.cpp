@@ -722,20 +722,33 @@ std::string EffectChecker::Format(const std::string& file, const Finding& f)
            (f.error ? "error: " : "warning: ") + f.message;
 }
 
-int EffectChecker::CheckCommand(const std::vector<std::string>& names)
+int EffectChecker::CheckCommand(const std::vector<std::string>& names, bool quiet)
 {
     int status = 0;
+    int errors = 0, warnings = 0, unread = 0;
     for (const std::string& name : names) {
         std::string text, folder, reason;
         if (!EffectSource::Read(name, text, folder, reason)) {
             std::fprintf(stderr, "nbparticle: %s: %s\n", name.c_str(), reason.c_str());
             status = 1;
+            ++unread;
             continue;
         }
         for (const Finding& f : Check(text, folder)) {
             std::printf("%s\n", Format(name, f).c_str());
             status |= f.error ? 1 : 0;
+            ++(f.error ? errors : warnings);
         }
+    }
+    if (!quiet) {
+        // A clean run would otherwise say nothing at all.
+        const size_t checked = names.size() - static_cast<size_t>(unread);
+        std::fflush(stdout);
+        std::fprintf(stderr, "checked %zu document%s: %d error%s, %d warning%s", checked, checked == 1 ? "" : "s",
+                     errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
+        if (unread)
+            std::fprintf(stderr, "; %d could not be read", unread);
+        std::fprintf(stderr, "\n");
     }
     return status;
 }

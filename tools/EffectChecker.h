@@ -23,7 +23,8 @@ public:
     static std::string Format(const std::string& file, const Finding& finding);
 
     // The check command: prints the findings of each effect (a file or a
-    // container entry) on stdout; 1 when any error was found or an effect
-    // could not be read, else 0.
-    static int CheckCommand(const std::vector<std::string>& names);
+    // container entry) on stdout, then, unless quiet, a count of what it
+    // found on stderr; 1 when any error was found or an effect could not be
+    // read, else 0.
+    static int CheckCommand(const std::vector<std::string>& names, bool quiet = false);
 };

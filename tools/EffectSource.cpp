@@ -1,10 +1,13 @@
 #include "EffectSource.h"
 
+#include "ContainerPacker.h"
 #include "EffectChecker.h"
 #include "EffectLoader.h"
 
 #include <NbParticleSystem600/NbParticleSystem600.h>
 
+#include <climits>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -31,55 +34,25 @@ std::string Folder(const std::string& path)
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
-// The uncompressed size recorded in an entry frame (see ZrCompress.h).
-unsigned long FrameSize(const ZrByteArray& packed)
-{
-    if (packed.GetSize() < 10)
-        return 0;
-    const unsigned char* p = packed.GetData() + 6;
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<unsigned long>(p[3]) << 24);
-}
-
-// Why the container did not give the entry, by the reader's result.
-std::string WhyNotRead(int result, const std::string& name, const std::string& container)
-{
-    switch (result) {
-    case ZrCacheFile::kNoFile:
-    case ZrCacheFile::kUnreadable:
-    case ZrCacheFile::kNotArchive:
-        return "cannot open the container " + container + ": " + ZrCacheFile::Describe(result);
-    case ZrCacheFile::kNoEntry:
-        return "no entry " + name + " in the container " + container;
-    case ZrCacheFile::kTooLarge: {
-        // The size the entry records, read without the effect's capacity.
-        ZrCacheFile cache;
-        ZrByteArray packed;
-        cache.Open(VEXA::VexaString(container.c_str()), kAccess);
-        cache.ReadFile(VEXA::VexaString(name.c_str()), packed);
-        return "entry too large: " + std::to_string(FrameSize(packed)) + " bytes, at most " +
-               std::to_string(ZrParticleResource::EffectCapacity);
-    }
-    default:
-        return "entry " + name + " in the container " + container + " " + ZrCacheFile::Describe(result);
-    }
-}
-
 } // namespace
-
-void EffectSource::SetResourceFolder(const std::string& folder)
-{
-    if (!folder.empty())
-        ZrCommon3D::ms_strSceneResFoloderPath = VEXA::VexaString((folder + "/").c_str());
-}
 
 bool EffectSource::Read(const std::string& name, std::string& text, std::string& folder, std::string& reason)
 {
     if (IsParFile(name)) {
-        std::ifstream in(name, std::ios::binary);
-        if (!in) {
+        // Like the reader, a file beyond the document size limit is refused
+        // before it is read.
+        std::ifstream in(name, std::ios::binary | std::ios::ate);
+        const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+        if (size < 0) {
             reason = "cannot read the file";
             return false;
         }
+        if (size > static_cast<std::streamoff>(ZrMarkup::kMaxDocumentSize)) {
+            reason = "file too large: " + std::to_string(size) + " bytes, at most " +
+                     std::to_string(ZrMarkup::kMaxDocumentSize);
+            return false;
+        }
+        in.seekg(0);
         text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         folder = Folder(name);
         return true;
@@ -88,30 +61,54 @@ bool EffectSource::Read(const std::string& name, std::string& text, std::string&
         reason = "no such file";
         return false;
     }
-    const std::string container = static_cast<const char*>(ZrParticleResource::GetContainerPath());
-    if (!EffectLoader::IsFile(container)) {
-        reason = "no such file, and no container at " + container;
-        return false;
-    }
     ZrByteArray bytes;
     const int result = ZrParticleResource::Read(VEXA::VexaString(name.c_str()), ZrParticleResource::EffectCapacity, bytes);
-    if (result != ZrCacheFile::kOk) {
-        reason = WhyNotRead(result, name, container);
-        return false;
+    if (result == ZrCacheFile::kOk) {
+        text.assign(reinterpret_cast<const char*>(bytes.GetData()), static_cast<size_t>(bytes.GetSize()));
+        folder.clear();
+        return true;
     }
-    text.assign(reinterpret_cast<const char*>(bytes.GetData()), static_cast<size_t>(bytes.GetSize()));
-    folder.clear();
-    return true;
+    reason = WhyNoEntry(name, ZrParticleResource::EffectCapacity, result);
+    return false;
+}
+
+std::string EffectSource::WhyNoEntry(const std::string& name, unsigned int capacity, int result)
+{
+    // Nothing here reads the entry: the size is the one the container records.
+    std::string container = static_cast<const char*>(ZrParticleResource::GetContainerPath());
+    if (!EffectLoader::IsFile(container))
+        return "no such file, and no container at " + container;
+    char full[PATH_MAX];
+    if (::realpath(container.c_str(), full))
+        container = full;   // the file itself, also when reached through a link
+    switch (result) {
+    case ZrCacheFile::kNoFile:
+    case ZrCacheFile::kUnreadable:
+    case ZrCacheFile::kNotArchive:
+        return "cannot open the container " + container + ": " + ZrCacheFile::Describe(result);
+    case ZrCacheFile::kNoEntry:
+        return "no entry " + name + " in the container " + container;
+    case ZrCacheFile::kTooLarge: {
+        unsigned long long size = 0;
+        nbparticle::ContainerPacker::EntrySize(container, name, size);
+        return "entry too large: " + std::to_string(size) + " bytes, at most " + std::to_string(capacity);
+    }
+    default:
+        return "entry " + name + " in the container " + container + " " + ZrCacheFile::Describe(result);
+    }
+}
+
+bool EffectSource::InContainer(const std::string& name)
+{
+    unsigned long long size = 0;
+    return nbparticle::ContainerPacker::EntrySize(
+        static_cast<const char*>(ZrParticleResource::GetContainerPath()), name, size);
 }
 
 bool EffectSource::PathResolves(const std::string& path, const std::string& folder)
 {
-    if (EffectLoader::IsFile(path) || (!folder.empty() && path[0] != '/' && EffectLoader::IsFile(folder + "/" + path)))
-        return true;
-    ZrCacheFile cache;
-    ZrByteArray packed;
-    return cache.Open(ZrParticleResource::GetContainerPath(), kAccess) == 0 &&
-           cache.ReadFile(VEXA::VexaString(path.c_str()), packed) == 0;
+    return EffectLoader::IsFile(path) || (!folder.empty() && path[0] != '/' && EffectLoader::IsFile(folder + "/" + path)) ||
+           InContainer(path);
 }
 
 std::string EffectSource::WhyNotLoaded(const std::string& name)

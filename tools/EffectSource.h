@@ -3,16 +3,21 @@
 
 // Finds the document text the library reads for an effect name, the way
 // ZrParticleEffect::FromXML does: an existing ".par" file, otherwise the entry
-// of that name in the resource container. Says why when there is none.
+// of that name in the resource container (under the scene-resource folder).
+// Says why when there is none.
 class EffectSource {
 public:
-    // Sets the scene-resource folder the container is found under (the
-    // library's default when empty).
-    static void SetResourceFolder(const std::string& folder);
-
     // On success fills text and, for a file, the folder it lies in (empty
     // for a container entry); otherwise fills reason.
     static bool Read(const std::string& name, std::string& text, std::string& folder, std::string& reason);
+
+    // Why the entry name of the container cannot be read with the capacity,
+    // in words, from the result of ZrParticleResource::Read (nothing more of
+    // the entry is read).
+    static std::string WhyNoEntry(const std::string& name, unsigned int capacity, int result);
+    // Whether the container holds an entry of exactly that name (nothing of
+    // the entry is read).
+    static bool InContainer(const std::string& name);
 
     // Whether a path named in a document (a colour image or a texture)
     // resolves: as given, next to the document, or in the container.

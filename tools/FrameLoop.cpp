@@ -3,10 +3,8 @@
 #include <ZrParticleEffect.h>
 #include <ZrParticleSystem.h>
 
-#include <unistd.h>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 using ZRC::ZrVector3d;
@@ -17,6 +15,8 @@ FrameLoop::FrameLoop(const EffectLoader& loader, const std::string& effect, cons
     : m_loader(loader), m_effect(effect), m_settings(settings)
 {
 }
+
+FrameLoop::~FrameLoop() = default;
 
 namespace {
 
@@ -61,12 +61,11 @@ private:
 
 // The camera is framed on where most of the visible particles are over the
 // run: a stray few far out do not shrink the effect to a dot.
-bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi)
+bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi, const Progress& progress)
 {
     std::unique_ptr<ZRC::ZrParticleEffect> effect = m_loader.Load(m_effect);
     if (!effect)
         return false;
-    m_loader.ReportMissingImages(m_effect, *effect, m_textures);
     std::srand(m_settings.seed);
     const double dt = 1.0 / m_settings.fps;
     Samples samples;
@@ -84,6 +83,8 @@ bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi)
             }
         }
         effect->AfterRender(dt);
+        if (progress)
+            progress(f + 1, 2 * m_settings.frames);
     }
     lo = ZrVector3d(-1, -1, -1);
     hi = ZrVector3d(1, 1, 1);
@@ -110,34 +111,53 @@ bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi)
     return true;
 }
 
-FrameLoop::Result FrameLoop::Run(const Sink& sink)
+bool FrameLoop::Start(const Progress& progress)
 {
+    m_running.reset();
+    m_renderer.reset();
     Camera camera(m_settings.width, m_settings.height, m_settings.azimuth, m_settings.elevation);
     ZrVector3d lo, hi;
-    if (!Fit(camera, lo, hi))
-        return Unreadable;
-    std::unique_ptr<ZRC::ZrParticleEffect> effect = m_loader.Load(m_effect);
-    if (!effect)
-        return Unreadable;
-    Renderer renderer(camera, m_textures, EffectLoader::BaseDir(m_effect));
+    if (!Fit(camera, lo, hi, progress))
+        return false;
+    m_running = m_loader.Load(m_effect);
+    if (!m_running)
+        return false;
+    m_renderer.reset(new Renderer(camera, m_textures, m_loader.ImageFolder(m_effect)));
     const double radius = std::max({hi.x - lo.x, hi.z - lo.z, (hi.y - lo.y) * 0.6}) * 0.5;
-    renderer.SetGround(lo.y, ZrVector3d((lo.x + hi.x) * 0.5, lo.y, (lo.z + hi.z) * 0.5), radius);
+    m_renderer->SetGround(lo.y, ZrVector3d((lo.x + hi.x) * 0.5, lo.y, (lo.z + hi.z) * 0.5), radius);
     std::srand(m_settings.seed);
+    m_stepped = false;
+    return true;
+}
+
+int FrameLoop::Step(Frame* out)
+{
+    if (!m_running)
+        return 0;
+    // The influences of the step before act once it has been drawn.
     const double dt = 1.0 / m_settings.fps;
-    const bool progress = ::isatty(2) != 0;
+    if (m_stepped)
+        m_running->AfterRender(dt);
+    m_stepped = true;
+    m_running->Update(dt);
+    return out ? Draw(*out) : 0;
+}
+
+int FrameLoop::Draw(Frame& out) { return m_running ? m_renderer->Draw(*m_running, out) : 0; }
+
+FrameLoop::Result FrameLoop::Run(const Sink& sink, const Progress& progress)
+{
+    if (!Start(progress))
+        return Unreadable;
     Frame frame;
     m_drawn = 0;
     for (int f = 0; f < m_settings.frames; ++f) {
-        effect->Update(dt);
-        m_drawn += renderer.Draw(*effect, frame);
+        m_drawn += Step(&frame);
         if (!sink(f, frame))
             return Stopped;
-        effect->AfterRender(dt);
         if (progress)
-            std::fprintf(stderr, "\r%s: frame %d/%d", m_effect.c_str(), f + 1, m_settings.frames);
+            progress(m_settings.frames + f + 1, 2 * m_settings.frames);
     }
-    if (progress)
-        std::fprintf(stderr, "\n");
     return m_drawn > 0 ? Done : NothingDrawn;
 }
 

@@ -82,6 +82,9 @@ void Renderer::Background()
             p[2] = p[2] * (1.0f - static_cast<float>(fade) * 0.5f) + floor * 1.3f;
         }
     }
+    m_backgroundBytes.resize(m_background.size());
+    for (size_t i = 0; i < m_background.size(); i += 3)
+        ToneMap::Apply(&m_background[i], &m_backgroundBytes[i]);
 }
 
 bool Renderer::Placement(const ZrParticleSystem& system, const ZrParticle& particle, const ZrVector3d& centre,
@@ -156,20 +159,27 @@ void Renderer::Splat(const Sprite& s)
     const int y0 = static_cast<int>(std::floor(std::clamp(s.y0, 0.0, double(h))));
     const int y1 = static_cast<int>(std::ceil(std::clamp(s.y1, 0.0, double(h))));
     const double iw = 1.0 / (s.x1 - s.x0), ih = 1.0 / (s.y1 - s.y0);
+    // The texels of each column are found once for all rows.
+    m_columns.clear();
+    for (int x = x0; x < x1; ++x) {
+        const double u = (x + 0.5 - s.x0) * iw;
+        if (u >= 0.0 && u <= 1.0)
+            m_columns.push_back({x, s.texture->ColumnTap(u)});
+    }
     for (int y = y0; y < y1; ++y) {
+        m_coverFrom[y] = std::min(m_coverFrom[y], x0);
+        m_coverTo[y] = std::max(m_coverTo[y], x1);
         const double v = (y + 0.5 - s.y0) * ih;
         if (v < 0.0 || v > 1.0)
             continue;
-        for (int x = x0; x < x1; ++x) {
-            const double u = (x + 0.5 - s.x0) * iw;
-            if (u < 0.0 || u > 1.0)
-                continue;
+        const SpriteTexture::Tap row = s.texture->RowTap(v);
+        for (const Column& column : m_columns) {
             float t[4];
-            s.texture->Sample(u, v, t);
+            s.texture->Sample(column.tap, row, t);
             const float a = t[3] * s.alpha;
             if (a <= 0.0f)
                 continue;
-            float* p = &m_light[(size_t(y) * w + x) * 3];
+            float* p = &m_light[(size_t(y) * w + column.x) * 3];
             for (int k = 0; k < 3; ++k) {
                 const float light = s.color[k] * t[k] * s.alpha;
                 p[k] = s.additive ? p[k] + light : p[k] * (1.0f - a) + light;
@@ -181,14 +191,19 @@ void Renderer::Splat(const Sprite& s)
 int Renderer::Draw(ZRC::ZrParticleEffect& effect, Frame& out)
 {
     Collect(effect);
+    const int w = m_camera.Width(), h = m_camera.Height();
     m_light = m_background;
+    m_coverFrom.assign(size_t(h), w);
+    m_coverTo.assign(size_t(h), 0);
     for (const Sprite& s : m_sprites)
         Splat(s);
-    out.width = m_camera.Width();
-    out.height = m_camera.Height();
-    out.rgb.resize(m_light.size());
-    for (size_t i = 0; i < m_light.size(); i += 3)
-        ToneMap::Apply(&m_light[i], &out.rgb[i]);
+    out.width = w;
+    out.height = h;
+    out.rgb = m_backgroundBytes;
+    for (int y = 0; y < h; ++y) {
+        for (size_t i = (size_t(y) * w + m_coverFrom[y]) * 3; i < (size_t(y) * w + m_coverTo[y]) * 3; i += 3)
+            ToneMap::Apply(&m_light[i], &out.rgb[i]);
+    }
     return static_cast<int>(m_sprites.size());
 }
 

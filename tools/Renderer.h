@@ -61,6 +61,15 @@ private:
     TextureLibrary& m_textures;
     std::string m_baseDir;
     std::vector<float> m_background, m_light;
+    // The background as display bytes, and per row the columns that sprites
+    // cover this frame: only those are tone-mapped again.
+    std::vector<unsigned char> m_backgroundBytes;
+    std::vector<int> m_coverFrom, m_coverTo;
+    struct Column {
+        int x;
+        SpriteTexture::Tap tap;
+    };
+    std::vector<Column> m_columns;   // of the quad being drawn
     std::vector<Sprite> m_sprites;
     double m_groundY = 0.0, m_groundRadius = 1.0;
     ZRC::ZrVector3d m_groundCentre;

@@ -50,19 +50,4 @@ const SpriteTexture& SpriteTexture::Soft()
     return soft;
 }
 
-void SpriteTexture::Sample(double u, double v, float out[4]) const
-{
-    const double fx = std::clamp(u * m_width - 0.5, 0.0, m_width - 1.0);
-    const double fy = std::clamp(v * m_height - 0.5, 0.0, m_height - 1.0);
-    const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
-    const int x1 = std::min(x0 + 1, m_width - 1), y1 = std::min(y0 + 1, m_height - 1);
-    const float tx = static_cast<float>(fx - x0), ty = static_cast<float>(fy - y0);
-    const float* a = &m_texels[(size_t(y0) * m_width + x0) * 4];
-    const float* b = &m_texels[(size_t(y0) * m_width + x1) * 4];
-    const float* c = &m_texels[(size_t(y1) * m_width + x0) * 4];
-    const float* d = &m_texels[(size_t(y1) * m_width + x1) * 4];
-    for (int k = 0; k < 4; ++k)
-        out[k] = (a[k] * (1 - tx) + b[k] * tx) * (1 - ty) + (c[k] * (1 - tx) + d[k] * tx) * ty;
-}
-
 } // namespace nbparticle

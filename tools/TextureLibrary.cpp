@@ -26,14 +26,6 @@ std::unique_ptr<SpriteTexture> ReadFile(const std::string& path)
 
 } // namespace
 
-std::string TextureLibrary::Beside(const std::string& path, const std::string& baseDir)
-{
-    if (path.empty() || baseDir.empty() || path[0] == '/')
-        return "";
-    const std::string beside = baseDir + "/" + path;
-    return EffectLoader::IsFile(beside) ? beside : "";
-}
-
 const SpriteTexture* TextureLibrary::Find(const std::string& path, const std::string& baseDir)
 {
     if (path.empty())
@@ -43,16 +35,15 @@ const SpriteTexture* TextureLibrary::Find(const std::string& path, const std::st
     if (it != m_loaded.end())
         return it->second.get();
     std::unique_ptr<SpriteTexture> tex;
-    const std::string beside = Beside(path, baseDir);
-    if (!beside.empty()) {
-        tex = ReadFile(beside);
-    } else if (EffectLoader::IsFile(path)) {
-        tex = ReadFile(path);
-    } else {
+    std::string file;
+    const EffectLoader::Place place = EffectLoader::Locate(path, baseDir, file);
+    if (place == EffectLoader::InContainer) {
         ZRC::ZrByteArray bytes;
         if (ZRC::ZrParticleResource::ReadEntry(VEXA::VexaString(path.c_str()), ZRC::ZrParticleResource::ImageCapacity,
                                                bytes))
             tex = SpriteTexture::Decode(bytes.GetData(), static_cast<size_t>(bytes.GetSize()));
+    } else if (place != EffectLoader::Nowhere) {
+        tex = ReadFile(file);
     }
     return (m_loaded[key] = std::move(tex)).get();
 }

@@ -7,15 +7,13 @@
 
 namespace nbparticle {
 
-// Finds and keeps the textures that effects name. A path is looked up as the
-// library looks up colour images: as a file, else as an entry of the resource
-// container; a relative path is first tried in the folder of the effect file.
+// Finds and keeps the textures that effects name, where EffectLoader::Locate
+// finds them: next to the effect file, as a file, as an entry of the resource
+// container, else in the bundled data folder.
 class TextureLibrary {
 public:
     // The texture for a path, or null when it is empty or not found.
     const SpriteTexture* Find(const std::string& path, const std::string& baseDir);
-    // The file a relative path names in baseDir, when there is one; else "".
-    static std::string Beside(const std::string& path, const std::string& baseDir);
 
 private:
     std::map<std::string, std::unique_ptr<SpriteTexture>> m_loaded;

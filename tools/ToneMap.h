@@ -8,6 +8,9 @@ class ToneMap {
 public:
     static float ToLinear(float display);
     static float ToDisplay(float linear);
+    // The display byte of a linear value: ToDisplay(linear) * 255 rounded,
+    // found in a table instead of by a power.
+    static unsigned char ToDisplayByte(float linear);
     // Maps linear RGB (any non-negative values) to display bytes. The filmic
     // curve is applied to the brightest channel and the others are scaled with
     // it, so that light too bright for the display keeps its hue.

@@ -61,12 +61,27 @@ int main()
     delete effect;
 
     // A bundled effect, read by name from the package's resource container.
-    ZrCommon3D::ms_strSceneResFoloderPath = VexaString(NBPS_DATA_DIR "/");
-    ZrParticleEffect fire;
-    if (!fire.FromXML(VexaString("fire"))) {
-        std::fprintf(stderr, "nbparticle_host: cannot read the bundled fire from %s\n", NBPS_DATA_DIR);
+    // The data folder ends in a separator: the container path is that text
+    // followed directly by "./particle/particle.sc".
+    ZrCommon3D::ms_strSceneResFoloderPath = VexaString(NBPS_DATA_DIR);
+    ZrParticleEffectManager manager;
+    ZrParticleEffect* fire = manager.GetParticleEffect(VexaString("fire"), 1);   // owned by the manager
+    if (!fire) {
+        std::fprintf(stderr, "nbparticle_host: no effect fire in %s./particle/particle.sc\n", NBPS_DATA_DIR);
         return 1;
     }
-    std::printf("bundled fire: %d particle systems\n", fire.GetParticleSystemNum());
-    return live > 0 ? 0 : 1;
+    fire->Update(dt);
+    // Texture paths are the document's text; the host loads the image: a
+    // file of that path, else the container entry of exactly that name.
+    int textures = 0;
+    for (int s = 0; s < fire->GetParticleSystemNum(); ++s) {
+        ZrParticleSystem* sys = fire->GetParticleSystem(s);
+        const VexaString path = sys ? sys->GetTexturePath() : VexaString("");
+        ZrByteArray image;
+        if (!path.IsEmpty() && (ZrFile::IsExist(path) ||
+                                ZrParticleResource::ReadEntry(path, ZrParticleResource::ImageCapacity, image)))
+            ++textures;
+    }
+    std::printf("bundled fire: %d particle systems, %d textures found\n", fire->GetParticleSystemNum(), textures);
+    return live > 0 && textures == fire->GetParticleSystemNum() ? 0 : 1;
 }

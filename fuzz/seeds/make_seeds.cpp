@@ -5,6 +5,7 @@
 // OUT_DIR/nbps_fuzz_container       a container holding every bundled file
 // OUT_DIR/nbps_fuzz_color_image     the bundled images with their type byte
 // OUT_DIR/nbps_fuzz_effect_check     the effect documents as they are
+// OUT_DIR/nbps_fuzz_studio_text      the same
 // plus hostile shapes for the document targets: nesting at and past the depth
 // limit, huge particle counts, immortal particles and non-finite numbers.
 #include <NbParticleSystem600/NbParticleSystem600.h>
@@ -83,7 +84,8 @@ int main(int argc, char** argv)
     const fs::path containerDir = out / "nbps_fuzz_container";
     const fs::path imageDir = out / "nbps_fuzz_color_image";
     const fs::path checkDir = out / "nbps_fuzz_effect_check";
-    for (const fs::path& dir : {streamDir, systemDir, containerDir, imageDir, checkDir})
+    const fs::path studioDir = out / "nbps_fuzz_studio_text";
+    for (const fs::path& dir : {streamDir, systemDir, containerDir, imageDir, checkDir, studioDir})
         fs::create_directories(dir);
 
     std::vector<fs::path> files;
@@ -117,6 +119,7 @@ int main(int argc, char** argv)
         }
         if (ext == ".par") {
             WriteAll(checkDir / file.filename(), bytes.data(), bytes.size());
+            WriteAll(studioDir / file.filename(), bytes.data(), bytes.size());
             ZrStream stream;
             stream << VEXA::VexaString(bytes);
             WriteAll(streamDir / (file.stem().string() + ".bin"), stream.GetData(), stream.GetSize());

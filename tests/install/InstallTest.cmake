@@ -18,7 +18,8 @@ foreach(doc NbParticleEffect.xsd effect-format.md)
     message(FATAL_ERROR "${doc} not installed in share/NbParticleSystem600")
   endif()
 endforeach()
-execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/host -B ${WORK_DIR}/host
+# The example host as installed with the package.
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${prefix}/share/NbParticleSystem600/examples/host -B ${WORK_DIR}/host
   -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT rc EQUAL 0)
@@ -39,6 +40,7 @@ endif()
 # The installed tool finds the installed effects without being told where.
 execute_process(COMMAND ${prefix}/bin/nbparticle render fire -o ${WORK_DIR}/fire.gif --frames 5 --size 64x48
   WORKING_DIRECTORY ${WORK_DIR} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 0 OR NOT err STREQUAL "")
+# It says what it wrote, and nothing else (no finding, no image missing).
+if(NOT rc EQUAL 0 OR NOT err MATCHES "^wrote [^\n]*\n$")
   message(FATAL_ERROR "the installed nbparticle failed (${rc}):\n${out}\n${err}")
 endif()

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <string>
@@ -37,7 +38,8 @@ TEST(ToolPreview, AnEffectFileFindsItsImagesFromAnyFolder)
     const std::string byFile = Tmp("by-file.gif"), byName = Tmp("by-name.gif");
     ASSERT_EQ(RunIn(std::string("render ") + NBPS_SOURCE_DIR + "/effects/fire.par --frames 8 --size 80x60 -o " +
                            byFile, err), 0) << err;
-    EXPECT_EQ(err, "");
+    EXPECT_EQ(err.rfind("wrote ", 0), 0u) << err;   // and no other line: no finding, no image missing
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     ASSERT_EQ(RunIn("render fire --frames 8 --size 80x60 -o " + byName + " --resources " + NBPS_BINARY_DIR +
                            "/effects", err), 0) << err;
     EXPECT_EQ(Slurp(byFile), Slurp(byName));
@@ -49,14 +51,22 @@ TEST(ToolPreview, AnEffectFileFindsItsImagesFromAnyFolder)
     EXPECT_NE(bytes.find("ANMF"), std::string::npos);
 }
 
-TEST(ToolPreview, ImagesNotFoundAreNamedOnStderr)
+// render, info and simulate say first what check finds in the document, and
+// which images cannot be drawn; neither changes the exit status, and --quiet
+// silences both.
+TEST(ToolPreview, RunsShowWhatCheckFindsAndImagesNotFound)
 {
     const std::string par = FireWith("missing.par", "flame\\.png", "no-such-texture.png");
+    const std::string check = Shell(std::string(NBPARTICLE_EXE) + " check " + par).second;
+    ASSERT_NE(check.find(par + ":"), std::string::npos) << check;
     for (const char* command : {"render", "info", "simulate"}) {
         std::string err;
         const std::string extra = std::string(command) == "render" ? " --frames 4 -o " + Tmp("missing.gif") : "";
-        EXPECT_EQ(RunIn(std::string(command) + " " + par + extra + " --resources /nonexistent", err), 0) << err;
+        EXPECT_EQ(RunIn(std::string(command) + " " + par + extra, err), 0) << err;
+        EXPECT_EQ(err.rfind(check, 0), 0u) << err;
         EXPECT_NE(err.find("texture \"no-such-texture.png\" of system 0 not found"), std::string::npos) << err;
+        EXPECT_EQ(RunIn(std::string(command) + " " + par + extra + " --quiet", err), 0) << err;
+        EXPECT_EQ(err, "");
     }
 }
 
