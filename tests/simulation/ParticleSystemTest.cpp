@@ -246,6 +246,7 @@ TEST(ParticleSystem, ForwardsToTheEmittersPartsAndAccelerations)
     s.SetCountPerSecond(5);
     s.SetLifeTime(500);
     s.SetDirection(ZrVector3d());
+    s.SetRegion(VEXA::VexaArray<VEXA::VexaPoint2D>(), VEXA::VexaPoint2D()); // no emitter: nothing to place
     EXPECT_EQ(lo + hi, 15.0f);
     EXPECT_EQ(s.GetCountPerSecond() + s.GetLifeTime() + s.ResetCounter(), 0);
     EXPECT_EQ(s.GetColorRangeStart().x, ZrVector4d().x);
