@@ -33,7 +33,10 @@ public:
     ZrVector4d GetColorRangeStart() const;
     void SetColorRangeEnd(ZrVector4d color);
     ZrVector4d GetColorRangeEnd() const;
-    // Milliseconds.
+    // Milliseconds. GetLifeTime rounds the life time x 1000, taken in single
+    // precision, up to a whole number; a life time beyond the range of int in
+    // milliseconds (about 24.8 days) saturates at INT_MAX or INT_MIN, and one
+    // that is not finite gives 0.
     void SetLifeTime(int milliseconds);
     int GetLifeTime() const;
 

@@ -70,15 +70,12 @@ private:
     }
     __m128d m_loXY, m_hiXY, m_loZ, m_hiZ;
 #else
+    // std::min(lo, p) keeps lo unless p compares below it, as minpd does.
     BoxFold(const ZrVector3d& lo, const ZrVector3d& hi) : m_lo(lo), m_hi(hi) {}
     void Add(const ZrVector3d& p)
     {
-        m_lo.x = p.x < m_lo.x ? p.x : m_lo.x;
-        m_lo.y = p.y < m_lo.y ? p.y : m_lo.y;
-        m_lo.z = p.z < m_lo.z ? p.z : m_lo.z;
-        m_hi.x = p.x > m_hi.x ? p.x : m_hi.x;
-        m_hi.y = p.y > m_hi.y ? p.y : m_hi.y;
-        m_hi.z = p.z > m_hi.z ? p.z : m_hi.z;
+        m_lo = ZrVector3d(std::min(m_lo.x, p.x), std::min(m_lo.y, p.y), std::min(m_lo.z, p.z));
+        m_hi = ZrVector3d(std::max(m_hi.x, p.x), std::max(m_hi.y, p.y), std::max(m_hi.z, p.z));
     }
     ZrVector3d Min() const { return m_lo; }
     ZrVector3d Max() const { return m_hi; }
@@ -575,9 +572,8 @@ unsigned char ZrParticleSystem::Copy(const ZrParticleSystem& other)
     m_particles.insert(m_particles.end(), other.m_particles.begin(), other.m_particles.end());
     ms_totalParticles += static_cast<long long>(m_particles.size());
     m_nMaxParticleNum = other.m_nMaxParticleNum;
-    // The old free list points into the replaced pool: rebuild it from the
-    // copied dead slots, in slot order.
-    m_freeList.clear();
+    // The old free list, emptied with the old pool, is rebuilt from the copied
+    // dead slots, in slot order.
     m_freeList.reserve(m_particles.size());
     for (ZrParticle& particle : m_particles) {
         if (!particle.IsAlive())

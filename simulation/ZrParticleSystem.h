@@ -120,6 +120,8 @@ public:
     unsigned char ResetCounter();
     void SetRegion(const VEXA::VexaArray<VEXA::VexaPoint2D>& points, VEXA::VexaPoint2D centre);
     void SetLifeTime(int milliseconds);
+    // The template's, in milliseconds: saturated at the int range, 0 for a
+    // life time that is not finite (see ZrParticle::GetLifeTime).
     int GetLifeTime();
     void SetColorRangeStart(ZrVector4d color);
     void SetColorRangeEnd(ZrVector4d color);

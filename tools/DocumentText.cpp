@@ -302,7 +302,8 @@ const Entry kEntries[] = {
      "between the range ends at birth and keeps them, and a CommonCounter then adds particles every frame until "
      "the pool is full.",
      "Seconds here, but milliseconds in the library's GetLifeTime and SetLifeTime: 1.5 here is 1500 there "
-     "(nbparticle info shows both).\n"
+     "(nbparticle info shows both). The milliseconds stop at 2147483647: a LifeTime beyond about 2147483 "
+     "(some 24.8 days) shows as that.\n"
      "A particle is updated, and moves, in every frame that starts with its age at most LifeTime, and dies in "
      "the first frame that starts later: about LifeTime x frame rate + 1 frames.",
      ""},
