@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     int live = 0;
     for (int i = 0; i < effect.GetParticleSystemNum(); ++i) {
-        const ZrParticleSystem* system = effect.GetParticleSystem(i);
+        ZrParticleSystem* system = effect.GetParticleSystem(i);
         for (int p = 0; system && p < system->GetParticleNum(); ++p)
             live += system->GetParticle(p)->IsAlive();
     }
