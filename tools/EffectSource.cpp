@@ -18,9 +18,6 @@ namespace {
 
 using nbparticle::EffectLoader;
 
-const char* const kAccess = "5KPOV";
-
-
 // The library reads a name as a file only when it exists and ends in ".par".
 bool IsParFile(const std::string& name)
 {
