@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -151,6 +152,117 @@ void BM_PlainPass(benchmark::State& state)
     state.counters["particle_bytes"] = sizeof(ZrParticle);
 }
 
+// Filling a billboard batch from the same pool, as a host does before drawing
+// it: one pass that reads what the update wrote.
+void BM_FillBillboards(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    ZrParticleSystem& system = Pool(count);
+    system.UpdateParticleSystem(kTinyStep); // every particle has an age, so every one is drawn
+    ZrBillboardBatch batch;
+    batch.Fill(system, ZrVector3d());
+    if (batch.GetBillboardNum() != count) {
+        state.SkipWithError("not every particle was drawn");
+        return;
+    }
+    const std::int64_t allocations = Allocations();
+    for (auto _ : state) {
+        batch.Fill(system, ZrVector3d());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+    state.counters["allocs"] = static_cast<double>(Allocations() - allocations);
+}
+
+// The bundled fountain (two systems under gravity and wind) with its emission
+// rates scaled to hold about the given number of live particles at 60 frames
+// a second, run into its steady state; kept for the frame and the fill of that size.
+ZrParticleEffect* Fountain(int live)
+{
+    static std::unique_ptr<ZrParticleEffect> effect;
+    static int built = -1;
+    if (built != live) {
+        effect.reset(new ZrParticleEffect);
+        const std::string path = std::string(NBPS_SOURCE_DIR) + "/effects/fountain.par";
+        if (!effect->FromXML(path.c_str()) || effect->GetParticleSystemNum() != 2)
+            return nullptr;
+        // The document's fountain holds about 1,650 particles at these rates.
+        for (int s = 0; s < 2; ++s) {
+            ZrParticleSystem* system = effect->GetParticleSystem(s);
+            system->SetCountPerSecond(static_cast<int>(system->GetCountPerSecond() * (live / 1650.0)));
+        }
+        for (int frame = 0; frame < 600; ++frame) {
+            effect->Update(1.0 / 60.0);
+            effect->AfterRender(1.0 / 60.0);
+        }
+        built = live;
+    }
+    return effect.get();
+}
+
+// A host's frame of that fountain: Update, then AfterRender; with the second
+// argument 1, the batch filled between them, as a host draws.
+void BM_FountainFrame(benchmark::State& state)
+{
+    ZrParticleEffect* effect = Fountain(static_cast<int>(state.range(0)));
+    if (effect == nullptr) {
+        state.SkipWithError("bundled fountain missing");
+        return;
+    }
+    const int live = effect->GetLiveParticleNum();
+    ZrBillboardBatch batch;
+    const bool fill = state.range(1) != 0;
+    for (auto _ : state) {
+        effect->Update(1.0 / 60.0);
+        if (fill)
+            batch.Fill(*effect, ZrVector3d());
+        effect->AfterRender(1.0 / 60.0);
+    }
+    state.SetItemsProcessed(state.iterations() * live);
+    state.counters["live"] = live;
+}
+
+// Filling a batch from that fountain as it stands after a frame.
+void BM_FountainFill(benchmark::State& state)
+{
+    ZrParticleEffect* effect = Fountain(static_cast<int>(state.range(0)));
+    if (effect == nullptr) {
+        state.SkipWithError("bundled fountain missing");
+        return;
+    }
+    const int live = effect->GetLiveParticleNum();
+    ZrBillboardBatch batch;
+    batch.Fill(*effect, ZrVector3d());
+    const std::int64_t allocations = Allocations();
+    for (auto _ : state) {
+        batch.Fill(*effect, ZrVector3d());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * live);
+    state.counters["live"] = live;
+    state.counters["drawn"] = batch.GetBillboardNum();
+    state.counters["allocs"] = static_cast<double>(Allocations() - allocations);
+}
+
+// The least a fill can cost: one pass that reads the alive flag and the fields
+// a billboard is made of, and nothing else. The flag and those fields lie in
+// different parts of a slot, so the pass still meets most of its cache lines.
+void BM_ReadDrawFields(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    ZrParticleSystem& system = Pool(count);
+    for (auto _ : state) {
+        double sum = 0;
+        for (int i = 0; i < count; ++i) {
+            const ZrParticle* p = system.GetParticle(i);
+            if (p->IsAlive())
+                sum += p->GetAge() + p->GetCurSize() + p->GetCurAlpha() + p->GetCurPos().x + p->GetCurColor().w;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
 // A frame of a system under gravity and a steady wind: the update, then both
 // influences, as an effect drives them.
 void BM_UpdateAccelWind(benchmark::State& state)
@@ -177,17 +289,31 @@ void BM_UpdateAccelWind(benchmark::State& state)
 // A thousand particles stay in the core's own cache, so there the update costs
 // its arithmetic alone.
 BENCHMARK(BM_UpdateParticleSystem)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FillBillboards)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadDrawFields)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_UpdateAccelWind)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainPass)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_UpdateParticleSystem)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FillBillboards)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadDrawFields)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_UpdateAccelWind)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainPass)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_UpdateParticleSystem)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillBillboards)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadDrawFields)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpdateAccelWind)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainPass)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpdateParticleSystem)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillBillboards)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadDrawFields)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpdateAccelWind)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainPass)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// The fountain's frame and fill at 10k and 100k live particles.
+BENCHMARK(BM_FountainFrame)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FountainFill)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FountainFrame)->Args({100000, 0})->Args({100000, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FountainFill)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // Runs frames until the pool has kept its size for `settle` frames in a row
 // (or gives up after `limit` frames); returns whether it settled.
@@ -259,7 +385,9 @@ BENCHMARK(BM_SteadyStateAllocations)->Arg(600)->Arg(3600)->Arg(6000)->Arg(60000)
 
 const char* const kEffects[] = {"fire", "smoke", "fountain", "explode", "rain", "snow"};
 
-// A bundled effect's whole frame: Update, then AfterRender with its influences.
+// A bundled effect's whole frame as a host runs it: Update, the billboard
+// batch filled and sorted for an eye that circles the effect, then AfterRender
+// with its influences.
 void BM_SteadyStateEffectAllocations(benchmark::State& state)
 {
     const std::string path = std::string(NBPS_SOURCE_DIR) + "/effects/" + kEffects[state.range(0)] + ".par";
@@ -269,8 +397,13 @@ void BM_SteadyStateEffectAllocations(benchmark::State& state)
         return;
     }
     const double dt = 1.0 / 60.0;
+    ZrBillboardBatch batch;
+    int turn = 0;
     auto frame = [&] {
         effect.Update(dt);
+        batch.Fill(effect, ZrVector3d());
+        const double angle = 0.01 * turn++;
+        batch.SortBackToFront(ZrVector3d(20.0 * std::cos(angle), 8.0, 20.0 * std::sin(angle)));
         effect.AfterRender(dt);
     };
     auto poolSize = [&] {

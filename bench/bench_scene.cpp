@@ -138,6 +138,48 @@ void BM_Scene(benchmark::State& state)
 }
 BENCHMARK(BM_Scene)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
+// What a host does next with the scene of a thousand effects: one billboard
+// batch filled for each effect in turn (one batch serving them all), and, with
+// the argument 1, sorted for an eye as well. Compare per_particle with BM_Scene's.
+// With the argument 2 each effect is filled between its Update and its
+// AfterRender, as a host's frame does, while its particles are still in the
+// cache: the difference from BM_Scene/1 is what filling adds to a frame.
+void BM_SceneFill(benchmark::State& state)
+{
+    Scene& scene = GetScene(true);
+    if (!scene.ok) {
+        state.SkipWithError("bundled effects missing from the container");
+        return;
+    }
+    const bool sort = state.range(0) == 1, inFrame = state.range(0) == 2;
+    ZrBillboardBatch batch;
+    long long drawn = 0;
+    for (const auto& effect : scene.effects) {
+        batch.Fill(*effect, ZrVector3d());
+        drawn += batch.GetBillboardNum();
+    }
+    const ZrVector3d eye(20.0, 8.0, 20.0);
+    for (auto _ : state) {
+        for (const auto& effect : scene.effects) {
+            if (inFrame)
+                effect->Update(kStep);
+            batch.Fill(*effect, ZrVector3d());
+            if (sort)
+                batch.SortBackToFront(eye);
+            if (inFrame)
+                effect->AfterRender(kStep);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(inFrame ? "1000 effects, a frame with the fill" : sort ? "1000 effects, filled and sorted"
+                                                                          : "1000 effects, filled");
+    state.counters["live"] = scene.Live();
+    state.counters["drawn"] = static_cast<double>(drawn);
+    state.counters["per_particle"] = benchmark::Counter(static_cast<double>(state.iterations()) * scene.Live(),
+                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_SceneFill)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 namespace {

@@ -1,6 +1,8 @@
 #include "ZrParticleEffect.h"
 
 #include "ZrByteArray.h"
+#include "ZrCommonCounter.h"
+#include "ZrCommonEmitter.h"
 #include "ZrDocumentLayout.h"
 #include "ZrEmitter.h"
 #include "ZrFile.h"
@@ -176,6 +178,30 @@ ZrBoundingBox ZrParticleEffect::ComputeBoundingBox()
     box.SetMin(box.GetMin() + m_centerPos);
     box.SetMax(box.GetMax() + m_centerPos);
     return box;
+}
+
+int ZrParticleEffect::GetLiveParticleNum() const
+{
+    int live = 0;
+    for (const ZrParticleSystem* system : m_systems) {
+        if (system != nullptr)
+            live += system->GetLiveParticleNum();
+    }
+    return live;
+}
+
+void ZrParticleEffect::SetSteadyEmission(bool steady)
+{
+    for (ZrParticleSystem* system : m_systems) {
+        ZrEmitter* emitter = system != nullptr ? system->GetEmitter() : nullptr;
+        ZrCommonEmitter* common =
+            emitter != nullptr && emitter->GetType() == 1 ? dynamic_cast<ZrCommonEmitter*>(emitter) : nullptr;
+        ZrCounter* counter = common != nullptr ? common->GetCounter() : nullptr;
+        if (counter != nullptr && counter->GetType() == 1) {
+            if (ZrCommonCounter* steadyCounter = dynamic_cast<ZrCommonCounter*>(counter))
+                steadyCounter->SetSteadyEmission(steady);
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------

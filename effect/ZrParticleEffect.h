@@ -52,6 +52,15 @@ public:
     // The entry at the index (null after Release or outside the list).
     ZrParticleSystem* GetParticleSystem(int index) const;
     ZrBoundingBox ComputeBoundingBox();
+    // The particles alive now in all systems (ZrParticleSystem::GetLiveParticleNum).
+    int GetLiveParticleNum() const;
+    // Switches steady emission on or off for the common counters of the
+    // systems the effect holds now (ZrCommonCounter::SetSteadyEmission), so
+    // that "NumPerSecond" is the rate at any frame rate. Off by default, which
+    // keeps the documents' look: there every step makes at least one particle,
+    // so a rate of 8 gives 30 particles a second at 30 frames a second and 60
+    // at 60. Systems added later keep their own counters' setting.
+    void SetSteadyEmission(bool steady);
     unsigned char Make(const ZrParticleEffect* other);
 
     void SetCenterPos(const ZrVector3d& pos) { m_centerPos = pos; }
@@ -82,6 +91,9 @@ public:
     unsigned char Load(ZrStream& stream);
 
 private:
+    // Reads the systems, the centre and the resource file name without copies.
+    friend class ZrBillboardBatch;
+
     unsigned char ReadSystems(ZrMarkup& doc);
     unsigned char WriteDocument(ZrMarkup& doc);
     unsigned char CopySystems(const ZrParticleEffect& other);

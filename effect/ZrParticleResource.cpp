@@ -19,29 +19,35 @@ VEXA::VexaString ZrParticleResource::GetContainerPath()
 
 unsigned char ZrParticleResource::ReadEntry(const VEXA::VexaString& name, unsigned int capacity, ZrByteArray& out)
 {
+    return Read(name, capacity, out) == ZrCacheFile::kOk ? 1 : 0;
+}
+
+int ZrParticleResource::Read(const VEXA::VexaString& name, unsigned int capacity, ZrByteArray& out)
+{
     out.RemoveAll();
     // The container lives for this one read and is closed on every path.
     ZrCacheFile container;
-    if (container.Open(GetContainerPath(), "5KPOV") != 0)
-        return 0;
+    const int opened = container.Open(GetContainerPath(), "5KPOV");
+    if (opened != ZrCacheFile::kOk)
+        return opened;
     ZrByteArray packed;
-    if (container.ReadFile(name, packed, capacity) != 0)
-        return 0;
+    const int read = container.ReadFile(name, packed, capacity);
+    if (read != ZrCacheFile::kOk)
+        return read;
 
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[capacity > 0 ? capacity : 1]);
     if (!buffer)
-        return 0;
+        return ZrCacheFile::kTooLarge;
     unsigned int produced = capacity;
     // An entry that does not decompress, or would not fit, is a failed read:
     // only bytes that decompression really produced are handed on.
-    if (!ZrCompress::UnZip(buffer.get(), produced, packed.GetData(), static_cast<unsigned int>(packed.GetSize())))
-        return 0;
-    if (produced > capacity)
-        return 0;
+    if (!ZrCompress::UnZip(buffer.get(), produced, packed.GetData(), static_cast<unsigned int>(packed.GetSize())) ||
+        produced > capacity)
+        return ZrCacheFile::kDamaged;
     out.SetCapacity(static_cast<int>(produced));
     out.SetGrowSize(1024);
     out.Add(buffer.get(), static_cast<int>(produced));
-    return 1;
+    return ZrCacheFile::kOk;
 }
 
 } // namespace ZRC

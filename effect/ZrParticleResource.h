@@ -22,6 +22,10 @@ public:
     // 0 when the container does not open, has no such entry, or the entry does
     // not decompress within the capacity (out is then empty).
     static unsigned char ReadEntry(const VEXA::VexaString& name, unsigned int capacity, ZrByteArray& out);
+    // The same read, saying why it failed: ZrCacheFile::kOk, or the result of
+    // the container's Open or ReadFile, or ZrCacheFile::kDamaged for an entry
+    // that does not decompress within the capacity.
+    static int Read(const VEXA::VexaString& name, unsigned int capacity, ZrByteArray& out);
 
     static const unsigned int EffectCapacity = 10240;
     static const unsigned int ImageCapacity = 1048576;

@@ -1,6 +1,7 @@
 // A resource container read from arbitrary bytes: open it, read and
-// decompress every entry within the image capacity, and read an effect from it.
-#include <NbParticleSystem600/NbParticleSystem600.h>
+// decompress every entry within the image capacity, and read an effect from it
+// and run it, every getter asked on the way.
+#include "FuzzGetters.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -51,6 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ZrCommon3D::ms_strSceneResFoloderPath = folder.c_str();
     ZrParticleEffect effect;
     effect.FromXML("fire");
+    fuzz::TouchEffect(effect);
+    for (int step = 0; step < 3; ++step) {
+        effect.Update(0.05);
+        fuzz::TouchEffect(effect);
+    }
     ZrByteArray entry;
     ZrParticleResource::ReadEntry("fire_ramp.png", ZrParticleResource::ImageCapacity, entry);
     return 0;

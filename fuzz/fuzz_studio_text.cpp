@@ -1,7 +1,7 @@
 // The studio's reading of an editor's text, which a browser sends: on any
-// bytes, every numeric field found lies inside the text between its element's
-// tags, and a JSON string made of the text is valid UTF-8 without raw control
-// characters.
+// bytes, every numeric field found is a run of text that markup closes on
+// either side, and a JSON string made of the text is valid UTF-8 without raw
+// control characters.
 #include "DocumentFields.h"
 #include "JsonWriter.h"
 #include "TextPositions.h"
@@ -45,8 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (system.begin >= text.size() || text[system.begin] != '<')
             std::abort();
         for (const DocumentFields::Field& f : system.fields) {
-            if (f.begin > f.end || f.end >= text.size() || text[f.end] != '<' ||
-                text.compare(f.begin, f.end - f.begin, f.text) != 0 || text.compare(f.end, 2, "</") != 0)
+            // The text ends at the next markup, which need not be the end tag:
+            // a comment or a child element may follow the number.
+            if (f.begin == 0 || f.begin > f.end || f.end >= text.size() || text[f.begin - 1] != '>' ||
+                text[f.end] != '<' || text.compare(f.begin, f.end - f.begin, f.text) != 0)
                 std::abort();
             const TextPositions::Position at = positions.At(f.begin), end = positions.At(f.end);
             if (end.line < at.line || (end.line == at.line && end.ch < at.ch))

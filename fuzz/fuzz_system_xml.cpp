@@ -1,5 +1,6 @@
-// A "ParticleSystem" element from arbitrary text: read, write, read back, copy.
-#include <NbParticleSystem600/NbParticleSystem600.h>
+// A "ParticleSystem" element from arbitrary text: read, write, read back, copy
+// and update, every getter asked on the way.
+#include "FuzzGetters.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ZrParticleSystem again;
     again.FromXML(written);
     ZrParticleSystem copy(system);
-    copy.UpdateParticleSystem(0.01);
+    fuzz::TouchSystem(system);
+    for (int step = 0; step < 3; ++step) {
+        copy.UpdateParticleSystem(0.01);
+        fuzz::TouchSystem(copy);
+    }
     return 0;
 }

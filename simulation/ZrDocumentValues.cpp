@@ -45,6 +45,17 @@ int ZrDocumentValues::ParseWholeNumber(const char* text)
     return static_cast<int>(value);
 }
 
+int ZrDocumentValues::ToWholeNumber(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483648.0)
+        return INT_MAX;
+    if (value < static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
 VEXA::VexaString ZrDocumentValues::FormatNumber(double value)
 {
     VEXA::VexaString text;

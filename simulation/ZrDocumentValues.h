@@ -38,6 +38,10 @@ public:
     // author who writes a huge count means "as many as possible", and the pool
     // budgets bound what that costs.
     static int ParseWholeNumber(const char* text);
+    // A value converted to int by the same rule: truncated toward zero,
+    // saturated at INT_MAX or INT_MIN beyond the range of int, and 0 for NaN.
+    // Every value a document sets that is handed out as an int goes through it.
+    static int ToWholeNumber(double value);
     static const double kMaxMagnitude;
 
     static VEXA::VexaString FormatNumber(double value);

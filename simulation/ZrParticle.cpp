@@ -128,7 +128,9 @@ void ZrParticle::SetLifeTime(int milliseconds) { m_fLifeTime = static_cast<float
 
 int ZrParticle::GetLifeTime() const
 {
-    return static_cast<int>(std::ceil(static_cast<float>(m_fLifeTime * 1000.0)));
+    if (!std::isfinite(m_fLifeTime))
+        return 0;
+    return ZrDocumentValues::ToWholeNumber(std::ceil(static_cast<float>(m_fLifeTime * 1000.0)));
 }
 
 void ZrParticle::SetMass(float mass)

@@ -33,7 +33,10 @@ public:
     ZrVector4d GetColorRangeStart() const;
     void SetColorRangeEnd(ZrVector4d color);
     ZrVector4d GetColorRangeEnd() const;
-    // Milliseconds.
+    // Milliseconds. GetLifeTime rounds the life time x 1000, taken in single
+    // precision, up to a whole number; a life time beyond the range of int in
+    // milliseconds (about 24.8 days) saturates at INT_MAX or INT_MIN, and one
+    // that is not finite gives 0.
     void SetLifeTime(int milliseconds);
     int GetLifeTime() const;
 
@@ -73,8 +76,10 @@ private:
     // The first update of an immortal particle: fixed random size, alpha and colour.
     void DrawImmortalLook();
     // The pool's vector update loop and the wind's vector drag take the common
-    // case in place; the acceleration asks for the motion fields ahead.
+    // case in place; the acceleration asks for the motion fields ahead; the
+    // billboard batch reads what the host draws in one pass.
     friend class ZrParticleSystem;
+    friend class ZrBillboardBatch;
     friend class ZrDragLaw;
     friend class ZrAccelInfluence;
 

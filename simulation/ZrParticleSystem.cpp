@@ -24,6 +24,7 @@
 #include "ZrWindInfluence.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <new>
 #if defined(__SSE2__) || defined(_M_X64)
@@ -69,15 +70,12 @@ private:
     }
     __m128d m_loXY, m_hiXY, m_loZ, m_hiZ;
 #else
+    // std::min(lo, p) keeps lo unless p compares below it, as minpd does.
     BoxFold(const ZrVector3d& lo, const ZrVector3d& hi) : m_lo(lo), m_hi(hi) {}
     void Add(const ZrVector3d& p)
     {
-        m_lo.x = p.x < m_lo.x ? p.x : m_lo.x;
-        m_lo.y = p.y < m_lo.y ? p.y : m_lo.y;
-        m_lo.z = p.z < m_lo.z ? p.z : m_lo.z;
-        m_hi.x = p.x > m_hi.x ? p.x : m_hi.x;
-        m_hi.y = p.y > m_hi.y ? p.y : m_hi.y;
-        m_hi.z = p.z > m_hi.z ? p.z : m_hi.z;
+        m_lo = ZrVector3d(std::min(m_lo.x, p.x), std::min(m_lo.y, p.y), std::min(m_lo.z, p.z));
+        m_hi = ZrVector3d(std::max(m_hi.x, p.x), std::max(m_hi.y, p.y), std::max(m_hi.z, p.z));
     }
     ZrVector3d Min() const { return m_lo; }
     ZrVector3d Max() const { return m_hi; }
@@ -145,7 +143,8 @@ std::atomic<long long> ZrParticleSystem::ms_totalParticles(0);
 std::atomic<long long> ZrParticleSystem::ms_maxTotalParticles(ZrParticleSystem::kDefaultMaxTotalParticleNum);
 
 ZrParticleSystem::ZrParticleSystem()
-    : m_nMaxParticleNum(kDefaultMaxParticleNum),
+    : m_nLiveParticles(0),
+      m_nMaxParticleNum(kDefaultMaxParticleNum),
       m_nDetailLevel(1),
       m_fParticleWidth(2.0f),
       m_fParticleHeight(2.0f),
@@ -187,6 +186,7 @@ void ZrParticleSystem::ClearPool()
     ms_totalParticles -= static_cast<long long>(m_particles.size());
     m_particles.clear();
     m_freeList.clear();
+    m_nLiveParticles = 0;
 }
 
 void ZrParticleSystem::SetMaxTotalParticleNum(long long count) { ms_maxTotalParticles = count > 0 ? count : 0; }
@@ -217,11 +217,17 @@ ZrParticle* ZrParticleSystem::CreateParticle(ZrParticle* templ)
     const ZrParticle& source = templ != nullptr ? *templ : blank;
     if (!m_freeList.empty()) {
         ZrParticle* slot = m_freeList.back();
+        // A host may have collected a slot that still lived.
+        const int wasAlive = slot->IsAlive() ? 1 : 0;
         *slot = source;
         m_freeList.pop_back();
+        m_nLiveParticles += (slot->IsAlive() ? 1 : 0) - wasAlive;
         return slot;
     }
-    return GrowPool(source);
+    ZrParticle* slot = GrowPool(source);
+    if (slot != nullptr && slot->IsAlive())
+        ++m_nLiveParticles;
+    return slot;
 }
 
 ZrParticle* ZrParticleSystem::GrowPool(const ZrParticle& source)
@@ -337,6 +343,15 @@ void ZrParticleSystem::UpdateParticleSystem(double dt)
 {
     if (m_bFrozen)
         return;
+    // Both loops collect a particle exactly when it dies in this step, so the
+    // growth of the free list is the number of deaths.
+    const size_t collectedBefore = m_freeList.size();
+    UpdatePool(dt);
+    m_nLiveParticles -= static_cast<int>(m_freeList.size() - collectedBefore);
+}
+
+void ZrParticleSystem::UpdatePool(double dt)
+{
     if (UpdateWide(dt))
         return;
     // The box is folded in locals and written back once; folding the same
@@ -357,6 +372,23 @@ void ZrParticleSystem::UpdateParticleSystem(double dt)
     }
     if (folded)
         m_boundingBox.SetExtents(box.Min(), box.Max());
+}
+
+ZrBoundingBox ZrParticleSystem::ComputeLiveBoundingBox() const
+{
+    ZrBoundingBox live;
+    BoxFold box(live.GetMin(), live.GetMax());
+    bool folded = false;
+    for (const ZrParticle& particle : m_particles) {
+        const ZrParticle::Coordinates& at = particle.m_position;
+        if (!particle.IsAlive() || !std::isfinite(at.x + at.y + at.z))
+            continue;
+        box.Add(ZrVector3d(at.x, at.y, at.z));
+        folded = true;
+    }
+    if (folded)
+        live.SetExtents(box.Min(), box.Max());
+    return live;
 }
 
 // ---------------------------------------------------------------------------
@@ -542,14 +574,18 @@ unsigned char ZrParticleSystem::Copy(const ZrParticleSystem& other)
     // A copied particle starts without a current colour; the pool's particles
     // keep theirs, or an immortal one, whose colour is drawn once, would stay
     // black in the copy.
-    for (size_t i = 0; i < m_particles.size(); ++i)
+    int live = 0;
+    for (size_t i = 0; i < m_particles.size(); ++i) {
         m_particles[i].m_curColor = other.m_particles[i].m_curColor;
+        live += m_particles[i].IsAlive() ? 1 : 0;
+    }
+    m_nLiveParticles = live;
     m_nMaxParticleNum = other.m_nMaxParticleNum;
-    // The old free list points into the replaced pool: take the other's, slot
+    // The old free list, emptied with the old pool, takes the other's, slot
     // for slot and in its order, so that the copy reuses the slots its source
     // would (a reused slot keeps its current colour) and, with the same draws,
-    // goes on exactly as the source does.
-    m_freeList.clear();
+    // goes on exactly as the source does. A dead slot the source no longer
+    // lists stays out of reuse in the copy too.
     m_freeList.reserve(m_particles.size());
     for (const ZrParticle* slot : other.m_freeList) {
         const size_t index = static_cast<size_t>(slot - other.m_particles.data());

@@ -59,12 +59,21 @@ public:
     // An index outside the pool does nothing.
     void CollectDeadparticle(int index);
     int GetParticleNum() const { return static_cast<int>(m_particles.size()); }
+    // The particles alive now, kept up to date by CreateParticle, the update
+    // and Copy without a walk over the pool. A particle changed directly
+    // through GetParticle (its UpdateParticle called, or another particle
+    // assigned to it) is not followed.
+    int GetLiveParticleNum() const { return m_nLiveParticles; }
     // Null for an index outside the pool.
     ZrParticle* GetParticle(int index)
     {
         return (index >= 0 && index < static_cast<int>(m_particles.size())) ? &m_particles[static_cast<size_t>(index)] : nullptr;
     }
     ZrBoundingBox& GetBoundingBox() { return m_boundingBox; }
+    // The box of the positions of the particles alive now (a null box when
+    // none is; a position that is not a finite number is left out), in the same frame as GetBoundingBox. Unlike that box, which
+    // only grows, it shrinks as particles die, so a host can cull with it.
+    ZrBoundingBox ComputeLiveBoundingBox() const;
     int GetFreeParticleNum() const { return static_cast<int>(m_freeList.size()); }
 
     // Emitter and influences.
@@ -111,6 +120,8 @@ public:
     unsigned char ResetCounter();
     void SetRegion(const VEXA::VexaArray<VEXA::VexaPoint2D>& points, VEXA::VexaPoint2D centre);
     void SetLifeTime(int milliseconds);
+    // The template's, in milliseconds: saturated at the int range, 0 for a
+    // life time that is not finite (see ZrParticle::GetLifeTime).
     int GetLifeTime();
     void SetColorRangeStart(ZrVector4d color);
     void SetColorRangeEnd(ZrVector4d color);
@@ -124,6 +135,9 @@ public:
     void GetAccelSize(float& size);
 
 private:
+    // Reads the pool and the texture path without copies.
+    friend class ZrBillboardBatch;
+
     ZrImageData* LoadColorImage(const VEXA::VexaString& path);
     void DestroyParts();
     void RepointParticles();
@@ -132,11 +146,13 @@ private:
     // The update loop on the processor's 256-bit vector unit; false (and
     // nothing done) where there is none.
     bool UpdateWide(double dt);
+    void UpdatePool(double dt);
 
     static std::atomic<long long> ms_totalParticles;
     static std::atomic<long long> ms_maxTotalParticles;
 
     std::vector<ZrParticle> m_particles;
+    int m_nLiveParticles;
     int m_nMaxParticleNum;
     int m_nDetailLevel;
     float m_fParticleWidth;

@@ -29,6 +29,11 @@ public:
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     const ZRC::ZrVector3d& Target() const { return m_target; }
+    const ZRC::ZrVector3d& Eye() const { return m_eye; }
+    // Unit vectors: the view direction, and right and up on the screen.
+    const ZRC::ZrVector3d& Forward() const { return m_forward; }
+    const ZRC::ZrVector3d& Right() const { return m_right; }
+    const ZRC::ZrVector3d& Up() const { return m_up; }
     double Distance() const { return m_distance; }
 
 private:

@@ -74,7 +74,11 @@ const Entry kEntries[] = {
      "No fraction is carried over to the next frame, so the rate follows the host's frame rate: at F frames a "
      "second the stream makes F x max(1, round(NumPerSecond / F)) particles a second. NumPerSecond 8 gives 30 a "
      "second at 30 frames a second and 60 at 60; 50 gives 60 at both; 100 gives 90 and 120; 900 gives 900 at "
-     "both. Choose NumPerSecond well above the frame rate, or a multiple of 60, when the rate matters.",
+     "both. Choose NumPerSecond well above the frame rate, or a multiple of 60, when the rate matters. A host "
+     "may switch on steady emission (ZrParticleEffect::SetSteadyEmission): the fraction is then carried from "
+     "frame to frame, so that after any run of frames the stream has made NumPerSecond times the time passed, "
+     "rounded, and 8 gives 8 a second at 30 and at 60 frames a second, 0 or less none. nbparticle runs "
+     "documents by the rule above.",
      "<Counter>\n"
      "  <CounterType>CommonCounter</CounterType>\n"
      "  <NumPerSecond>120</NumPerSecond>\n"
@@ -298,7 +302,8 @@ const Entry kEntries[] = {
      "between the range ends at birth and keeps them, and a CommonCounter then adds particles every frame until "
      "the pool is full.",
      "Seconds here, but milliseconds in the library's GetLifeTime and SetLifeTime: 1.5 here is 1500 there "
-     "(nbparticle info shows both).\n"
+     "(nbparticle info shows both). The milliseconds stop at 2147483647: a LifeTime beyond about 2147483 "
+     "(some 24.8 days) shows as that.\n"
      "A particle is updated, and moves, in every frame that starts with its age at most LifeTime, and dies in "
      "the first frame that starts later: about LifeTime x frame rate + 1 frames.",
      ""},

@@ -2,6 +2,7 @@
 
 #include <NbParticleSystem600/NbParticleSystem600.h>
 
+#include <climits>
 #include <cstdio>
 #include <initializer_list>
 
@@ -63,7 +64,9 @@ void EffectInfo::Print(ZrParticleEffect& e)
             const ZrParticle* templ = emitter->GetParticleTemplate();
             // The document gives seconds; the library's GetLifeTime milliseconds.
             const int ms = templ->GetLifeTime();
-            if (ms > 0)
+            if (ms == INT_MAX)   // saturated: the document's life time may be any longer
+                std::printf("    life    at least %.3f s (GetLifeTime %d ms, its largest value), colour ", ms / 1000.0, ms);
+            else if (ms > 0)
                 std::printf("    life    %g s (GetLifeTime %d ms), colour ", ms / 1000.0, ms);
             else
                 std::printf("    life    %d ms: the particles never die of age, colour ", ms);

@@ -18,9 +18,6 @@ namespace {
 
 using nbparticle::EffectLoader;
 
-const char* const kAccess = "5KPOV";
-
-
 // The library reads a name as a file only when it exists and ends in ".par".
 bool IsParFile(const std::string& name)
 {
@@ -62,38 +59,40 @@ bool EffectSource::Read(const std::string& name, std::string& text, std::string&
         return false;
     }
     ZrByteArray bytes;
-    if (ZrParticleResource::ReadEntry(VEXA::VexaString(name.c_str()), ZrParticleResource::EffectCapacity, bytes)) {
+    const int result = ZrParticleResource::Read(VEXA::VexaString(name.c_str()), ZrParticleResource::EffectCapacity, bytes);
+    if (result == ZrCacheFile::kOk) {
         text.assign(reinterpret_cast<const char*>(bytes.GetData()), static_cast<size_t>(bytes.GetSize()));
         folder.clear();
         return true;
     }
-    reason = WhyNoEntry(name, ZrParticleResource::EffectCapacity);
+    reason = WhyNoEntry(name, ZrParticleResource::EffectCapacity, result);
     return false;
 }
 
-std::string EffectSource::WhyNoEntry(const std::string& name, unsigned int capacity)
+std::string EffectSource::WhyNoEntry(const std::string& name, unsigned int capacity, int result)
 {
-    // Nothing here reads more of the entry than the reader did: the size is
-    // the one the container records, and the read stops at the capacity.
+    // Nothing here reads the entry: the size is the one the container records.
     std::string container = static_cast<const char*>(ZrParticleResource::GetContainerPath());
-    ZrCacheFile cache;
     if (!EffectLoader::IsFile(container))
         return "no such file, and no container at " + container;
     char full[PATH_MAX];
     if (::realpath(container.c_str(), full))
         container = full;   // the file itself, also when reached through a link
-    if (cache.Open(VEXA::VexaString(container.c_str()), kAccess) != 0)
-        return "cannot open the container " + container;
-    unsigned long long size = 0;
-    if (!nbparticle::ContainerPacker::EntrySize(container, name, size))
+    switch (result) {
+    case ZrCacheFile::kNoFile:
+    case ZrCacheFile::kUnreadable:
+    case ZrCacheFile::kNotArchive:
+        return "cannot open the container " + container + ": " + ZrCacheFile::Describe(result);
+    case ZrCacheFile::kNoEntry:
         return "no entry " + name + " in the container " + container;
-    if (size > capacity)
+    case ZrCacheFile::kTooLarge: {
+        unsigned long long size = 0;
+        nbparticle::ContainerPacker::EntrySize(container, name, size);
         return "entry too large: " + std::to_string(size) + " bytes, at most " + std::to_string(capacity);
-    ZrByteArray packed;
-    if (cache.ReadFile(VEXA::VexaString(name.c_str()), packed, capacity) != 0)
-        return "the entry cannot be read: damaged, longer than its recorded size, or not encrypted with the "
-               "container's access string";
-    return "the entry does not decompress";
+    }
+    default:
+        return "entry " + name + " in the container " + container + " " + ZrCacheFile::Describe(result);
+    }
 }
 
 bool EffectSource::InContainer(const std::string& name)

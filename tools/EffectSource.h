@@ -11,10 +11,10 @@ public:
     // for a container entry); otherwise fills reason.
     static bool Read(const std::string& name, std::string& text, std::string& folder, std::string& reason);
 
-    // Why the entry name of the container cannot be read with the capacity
-    // (ZrParticleResource::ReadEntry failed), found without reading more of
-    // the entry than that read does.
-    static std::string WhyNoEntry(const std::string& name, unsigned int capacity);
+    // Why the entry name of the container cannot be read with the capacity,
+    // in words, from the result of ZrParticleResource::Read (nothing more of
+    // the entry is read).
+    static std::string WhyNoEntry(const std::string& name, unsigned int capacity, int result);
     // Whether the container holds an entry of exactly that name (nothing of
     // the entry is read).
     static bool InContainer(const std::string& name);

@@ -59,7 +59,7 @@ private:
 
 } // namespace
 
-// The camera is framed on where most of the visible particles are over the
+// The camera is framed on where most of the drawn particles are over the
 // run: a stray few far out do not shrink the effect to a dot.
 bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi, const Progress& progress)
 {
@@ -69,19 +69,17 @@ bool FrameLoop::Fit(Camera& camera, ZrVector3d& lo, ZrVector3d& hi, const Progre
     std::srand(m_settings.seed);
     const double dt = 1.0 / m_settings.fps;
     Samples samples;
+    // Every billboard the renderer will draw counts, found by the same batch
+    // rule (a host framing an effect can do the same).
+    ZRC::ZrBillboardBatch batch;
     for (int f = 0; f < m_settings.frames; ++f) {
         effect->Update(dt);
-        for (int s = 0; s < effect->GetParticleSystemNum(); ++s) {
-            ZRC::ZrParticleSystem* sys = effect->GetParticleSystem(s);
-            for (int i = 0; sys && i < sys->GetParticleNum(); ++i) {
-                ZrVector3d p;
-                double hw = 0, hh = 0;
-                const ZRC::ZrParticle* particle = sys->GetParticle(i);
-                if (particle && particle->GetCurAlpha() >= 0.05f &&
-                    Renderer::Placement(*sys, *particle, effect->GetCenterPos(), p, hw, hh))
-                    samples.Add(p, std::max(std::fabs(hw), std::fabs(hh)));
-            }
-        }
+        batch.Fill(*effect, ZrVector3d());
+        const float* centers = batch.GetCenters();
+        const float* halves = batch.GetHalfSizes();
+        for (int k = 0; k < batch.GetBillboardNum(); ++k)
+            samples.Add(ZrVector3d(centers[k * 3], centers[k * 3 + 1], centers[k * 3 + 2]),
+                        std::max(halves[k * 2], halves[k * 2 + 1]));
         effect->AfterRender(dt);
         if (progress)
             progress(f + 1, 2 * m_settings.frames);
@@ -125,6 +123,8 @@ bool FrameLoop::Start(const Progress& progress)
     m_renderer.reset(new Renderer(camera, m_textures, m_loader.ImageFolder(m_effect)));
     const double radius = std::max({hi.x - lo.x, hi.z - lo.z, (hi.y - lo.y) * 0.6}) * 0.5;
     m_renderer->SetGround(lo.y, ZrVector3d((lo.x + hi.x) * 0.5, lo.y, (lo.z + hi.z) * 0.5), radius);
+    if (!m_settings.scenery)
+        m_renderer->SetScenery(false);
     std::srand(m_settings.seed);
     m_stepped = false;
     return true;

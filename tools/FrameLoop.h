@@ -15,6 +15,7 @@ struct PreviewSettings {
     unsigned seed = 1;
     int width = 320, height = 240;
     double azimuth = 35.0, elevation = 25.0;   // degrees
+    bool scenery = true;                       // sky and ground grid; black without
 };
 
 // Runs an effect frame by frame and renders every frame: a first run frames

@@ -7,15 +7,11 @@
 #include <algorithm>
 #include <cmath>
 
-using ZRC::ZrParticle;
-using ZRC::ZrParticleSystem;
+using ZRC::ZrBillboardBatch;
 using ZRC::ZrVector3d;
-using ZRC::ZrVector4d;
 
 namespace nbparticle {
 namespace {
-
-bool Finite(const ZrVector3d& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 // The grid spacing: 1, 2 or 5 times a power of ten, about a fifth of the radius.
 double GridStep(double radius)
@@ -37,8 +33,9 @@ double LineCover(double coord, double step, double footprint)
 } // namespace
 
 Renderer::Renderer(const Camera& camera, TextureLibrary& textures, const std::string& baseDir)
-    : m_camera(camera), m_textures(textures), m_baseDir(baseDir)
+    : m_camera(camera), m_textures(textures)
 {
+    m_batch.SetDocumentFolder(VEXA::VexaString(baseDir));
     SetGround(camera.Target().y - 1.0, camera.Target(), 1.0);
 }
 
@@ -50,12 +47,18 @@ void Renderer::SetGround(double groundY, const ZrVector3d& centre, double radius
     Background();
 }
 
+void Renderer::SetScenery(bool scenery)
+{
+    m_scenery = scenery;
+    Background();
+}
+
 void Renderer::Background()
 {
     const int w = m_camera.Width(), h = m_camera.Height();
     m_background.assign(size_t(w) * h * 3, 0.0f);
     const double step = GridStep(m_groundRadius);
-    for (int y = 0; y < h; ++y) {
+    for (int y = 0; m_scenery && y < h; ++y) {
         const float t = static_cast<float>(y) / std::max(1, h - 1);
         const float sky[3] = {ToneMap::ToLinear(0.10f - 0.06f * t), ToneMap::ToLinear(0.12f - 0.07f * t),
                               ToneMap::ToLinear(0.19f - 0.10f * t)};
@@ -87,46 +90,28 @@ void Renderer::Background()
         ToneMap::Apply(&m_background[i], &m_backgroundBytes[i]);
 }
 
-bool Renderer::Placement(const ZrParticleSystem& system, const ZrParticle& particle, const ZrVector3d& centre,
-                         ZrVector3d& pos, double& halfWidth, double& halfHeight)
-{
-    if (!particle.IsAlive() || !(particle.GetAge() > 0.0f))
-        return false;
-    const ZrVector4d c = particle.GetCurColor();
-    if (!std::isfinite(c.x) || !std::isfinite(c.y) || !std::isfinite(c.z) || !std::isfinite(c.w) ||
-        !(particle.GetCurAlpha() > 0.0f) || !std::isfinite(particle.GetCurAlpha()))
-        return false;
-    pos = particle.GetCurPos();
-    pos = ZrVector3d(pos.x + centre.x, pos.y + centre.y, pos.z + centre.z);
-    const double size = particle.GetCurSize();
-    halfWidth = system.GetParticleWidth() * size * 0.5;
-    halfHeight = system.GetParticleHeight() * size * 0.5;
-    return Finite(pos) && std::isfinite(halfWidth) && std::isfinite(halfHeight) && std::fabs(pos.x) < 1e12 &&
-           std::fabs(pos.y) < 1e12 && std::fabs(pos.z) < 1e12 && std::fabs(halfWidth) < 1e12 &&
-           std::fabs(halfHeight) < 1e12;
-}
-
 void Renderer::Collect(ZRC::ZrParticleEffect& effect)
 {
     m_sprites.clear();
-    const ZrVector3d centre = effect.GetCenterPos();
+    m_batch.Fill(effect, ZrVector3d());
+    m_batch.SortBackToFront(m_camera.Eye(), m_camera.Forward());
+    const float* centers = m_batch.GetCenters();
+    const float* halves = m_batch.GetHalfSizes();
+    const float* colors = m_batch.GetColorFloats();
     const double w = m_camera.Width(), h = m_camera.Height();
-    for (int s = 0; s < effect.GetParticleSystemNum(); ++s) {
-        ZrParticleSystem* sys = effect.GetParticleSystem(s);
-        if (!sys)
-            continue;
-        const bool additive = sys->GetParticleType() == ZrParticleSystem::GLOW_PARTICLE;
-        const SpriteTexture* found = m_textures.Find(sys->GetTexturePath().GetString(), m_baseDir);
+    for (int r = 0; r < m_batch.GetRunNum(); ++r) {
+        const ZrBillboardBatch::Run& run = m_batch.GetRun(r);
+        const ZrBillboardBatch::DrawState& state = m_batch.GetState(run.state);
+        const SpriteTexture* found = m_textures.Find(*state.texture);
         const SpriteTexture* texture = found ? found : &SpriteTexture::Soft();
-        for (int i = 0; i < sys->GetParticleNum(); ++i) {
-            const ZrParticle* p = sys->GetParticle(i);
-            ZrVector3d pos;
-            double hw = 0, hh = 0, sx = 0, sy = 0, depth = 0;
-            if (!p || !Placement(*sys, *p, centre, pos, hw, hh) || !m_camera.Project(pos, sx, sy, depth))
+        for (int k = run.first; k < run.first + run.count; ++k) {
+            const ZrVector3d pos(centers[k * 3], centers[k * 3 + 1], centers[k * 3 + 2]);
+            double sx = 0, sy = 0, depth = 0;
+            if (!m_camera.Project(pos, sx, sy, depth))
                 continue;
             Sprite sp;
             const double scale = m_camera.Focal() / depth;
-            double rx = std::fabs(hw) * scale, ry = std::fabs(hh) * scale;
+            double rx = halves[k * 2] * scale, ry = halves[k * 2 + 1] * scale;
             // Quads smaller than a pixel keep their light but not their size.
             const double shrink = std::min(1.0, rx / 0.6) * std::min(1.0, ry / 0.6);
             rx = std::max(0.6, rx);
@@ -134,20 +119,16 @@ void Renderer::Collect(ZRC::ZrParticleEffect& effect)
             sp.x0 = sx - rx, sp.x1 = sx + rx, sp.y0 = sy - ry, sp.y1 = sy + ry;
             if (sp.x1 < 0 || sp.y1 < 0 || sp.x0 > w || sp.y0 > h)
                 continue;
-            const ZrVector4d c = p->GetCurColor();
+            const float* c = &colors[k * 4];
             sp.depth = depth;
-            sp.color[0] = ToneMap::ToLinear(static_cast<float>(c.x));
-            sp.color[1] = ToneMap::ToLinear(static_cast<float>(c.y));
-            sp.color[2] = ToneMap::ToLinear(static_cast<float>(c.z));
-            sp.alpha = static_cast<float>(std::min(1.0, static_cast<double>(p->GetCurAlpha())) *
-                                          std::clamp(c.w, 0.0, 1.0) * shrink);
+            for (int i = 0; i < 3; ++i)
+                sp.color[i] = ToneMap::ToLinear(c[i]);
+            sp.alpha = static_cast<float>(c[3] * shrink);
             sp.texture = texture;
-            sp.additive = additive;
+            sp.additive = state.blend == ZrBillboardBatch::BLEND_ADD;
             m_sprites.push_back(sp);
         }
     }
-    std::stable_sort(m_sprites.begin(), m_sprites.end(),
-                     [](const Sprite& a, const Sprite& b) { return a.depth > b.depth; });
 }
 
 void Renderer::Splat(const Sprite& s)

@@ -2,15 +2,14 @@
 #include "Camera.h"
 #include "TextureLibrary.h"
 
+#include <ZrBillboardBatch.h>
 #include <ZrVector3d.h>
 
 #include <string>
 #include <vector>
 
 namespace ZRC {
-class ZrParticle;
 class ZrParticleEffect;
-class ZrParticleSystem;
 } // namespace ZRC
 
 namespace nbparticle {
@@ -21,13 +20,13 @@ struct Frame {
     std::vector<unsigned char> rgb;
 };
 
-// Draws an effect's particles the way a host does: each live particle is a
-// camera-facing quad of the system's particle width and height times its
-// current size, textured from the system's texture path and tinted by the
-// particle's colour and alpha. GLOW particles add light; DARK particles are
-// blended over what lies behind them, farthest first. Light accumulates in
-// linear space and is tone-mapped for display. A ground grid under the effect
-// gives the scale.
+// Draws an effect's particles the way a host does, from the library's
+// billboard batch: each billboard is a camera-facing quad, textured from its
+// system's texture (without one, a soft round sprite) and tinted by its colour
+// and alpha. GLOW particles add light; DARK particles are blended over what
+// lies behind them, farthest first (the batch sorted for the camera). Light
+// accumulates in linear space and is tone-mapped for display. A ground grid
+// under the effect gives the scale.
 class Renderer {
 public:
     // baseDir: the folder of the effect file, where relative texture paths are
@@ -36,14 +35,10 @@ public:
 
     // Puts the ground grid at height groundY under the region centre..radius.
     void SetGround(double groundY, const ZRC::ZrVector3d& centre, double radius);
+    // Without scenery (sky and ground) the particles are drawn over black.
+    void SetScenery(bool scenery);
     // Draws one frame; returns the number of particles drawn.
     int Draw(ZRC::ZrParticleEffect& effect, Frame& out);
-
-    // Where a particle is drawn and the half width and height of its quad;
-    // false when it is not to be drawn (dead, unborn, invisible, or any value
-    // not finite).
-    static bool Placement(const ZRC::ZrParticleSystem& system, const ZRC::ZrParticle& particle,
-                          const ZRC::ZrVector3d& centre, ZRC::ZrVector3d& pos, double& halfWidth, double& halfHeight);
 
 private:
     struct Sprite {
@@ -59,7 +54,6 @@ private:
 
     Camera m_camera;
     TextureLibrary& m_textures;
-    std::string m_baseDir;
     std::vector<float> m_background, m_light;
     // The background as display bytes, and per row the columns that sprites
     // cover this frame: only those are tone-mapped again.
@@ -71,6 +65,8 @@ private:
     };
     std::vector<Column> m_columns;   // of the quad being drawn
     std::vector<Sprite> m_sprites;
+    ZRC::ZrBillboardBatch m_batch;
+    bool m_scenery = true;
     double m_groundY = 0.0, m_groundRadius = 1.0;
     ZRC::ZrVector3d m_groundCentre;
 };

@@ -1,33 +1,23 @@
 #include "SpriteTexture.h"
 #include "ToneMap.h"
 
-#include <stb_image.h>
-
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 namespace nbparticle {
 
-std::unique_ptr<SpriteTexture> SpriteTexture::Decode(const unsigned char* bytes, size_t size)
+std::unique_ptr<SpriteTexture> SpriteTexture::FromRGBA(const std::vector<unsigned char>& rgba, int w, int h)
 {
-    if (!bytes || size == 0 || size > size_t(INT_MAX))
-        return nullptr;
-    int w = 0, h = 0, channels = 0;
-    if (!stbi_info_from_memory(bytes, static_cast<int>(size), &w, &h, &channels) || w <= 0 || h <= 0 || w > 2048 ||
-        h > 2048)
-        return nullptr;
-    unsigned char* pixels = stbi_load_from_memory(bytes, static_cast<int>(size), &w, &h, &channels, 4);
-    if (!pixels)
+    if (w <= 0 || h <= 0 || w > 2048 || h > 2048 || rgba.size() < size_t(w) * h * 4)
         return nullptr;
     std::unique_ptr<SpriteTexture> tex(new SpriteTexture(w, h));
+    const unsigned char* pixels = rgba.data();
     for (size_t i = 0; i < size_t(w) * h; ++i) {
         const float a = pixels[i * 4 + 3] / 255.0f;
         for (int c = 0; c < 3; ++c)
             tex->m_texels[i * 4 + c] = ToneMap::ToLinear(pixels[i * 4 + c] / 255.0f) * a;
         tex->m_texels[i * 4 + 3] = a;
     }
-    stbi_image_free(pixels);
     return tex;
 }
 

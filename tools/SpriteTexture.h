@@ -10,9 +10,9 @@ namespace nbparticle {
 // bilinearly with u, v in 0..1 (v down).
 class SpriteTexture {
 public:
-    // Decodes an encoded image (PNG, JPEG, ...); null when it does not decode or
-    // is larger than 2048 x 2048 pixels.
-    static std::unique_ptr<SpriteTexture> Decode(const unsigned char* bytes, size_t size);
+    // From decoded pixels (R, G, B, A bytes, rows top to bottom); null when
+    // there are none or the image is larger than 2048 x 2048 pixels.
+    static std::unique_ptr<SpriteTexture> FromRGBA(const std::vector<unsigned char>& rgba, int width, int height);
     // The soft round sprite drawn for particles without a texture.
     static const SpriteTexture& Soft();
 

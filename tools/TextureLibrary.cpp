@@ -1,51 +1,61 @@
 #include "TextureLibrary.h"
 #include "EffectLoader.h"
 
-#include <ZrParticleResource.h>
+#include <ZrBillboardTexture.h>
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace nbparticle {
-namespace {
-
-std::unique_ptr<SpriteTexture> ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (!in || size <= 0 || size > (64 << 20))
-        return nullptr;
-    in.seekg(0);
-    std::vector<unsigned char> bytes(static_cast<size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
-        return nullptr;
-    return SpriteTexture::Decode(bytes.data(), bytes.size());
-}
-
-} // namespace
 
 const SpriteTexture* TextureLibrary::Find(const std::string& path, const std::string& baseDir)
 {
     if (path.empty())
         return nullptr;
-    const std::string key = baseDir + '\n' + path;
+    std::unique_ptr<ZRC::ZrBillboardTexture>& texture = m_resolved[baseDir + '\n' + path];
+    if (!texture) {
+        texture.reset(new ZRC::ZrBillboardTexture);
+        texture->Resolve(VEXA::VexaString(path), VEXA::VexaString(baseDir));
+    }
+    return Find(*texture);
+}
+
+const SpriteTexture* TextureLibrary::Find(const ZRC::ZrBillboardTexture& texture)
+{
+    using ZRC::ZrBillboardTexture;
+    // A file by its absolute path; an entry by its name (the container is the
+    // same for the whole run); what the library did not find, in the bundled
+    // data folder.
+    std::string key;
+    ZrBillboardTexture bundled;
+    const ZrBillboardTexture* source = &texture;
+    switch (texture.GetSource()) {
+    case ZrBillboardTexture::TEXTURE_FILE:
+        key = "file\n" + texture.GetFilePath().Str();
+        break;
+    case ZrBillboardTexture::TEXTURE_ENTRY:
+        key = "entry\n" + texture.GetName().Str();
+        break;
+    case ZrBillboardTexture::TEXTURE_MISSING:
+        key = "bundled\n" + texture.GetName().Str();
+        break;
+    default:
+        return nullptr;
+    }
     auto it = m_loaded.find(key);
     if (it != m_loaded.end())
         return it->second.get();
-    std::unique_ptr<SpriteTexture> tex;
-    std::string file;
-    const EffectLoader::Place place = EffectLoader::Locate(path, baseDir, file);
-    if (place == EffectLoader::InContainer) {
-        ZRC::ZrByteArray bytes;
-        if (ZRC::ZrParticleResource::ReadEntry(VEXA::VexaString(path.c_str()), ZRC::ZrParticleResource::ImageCapacity,
-                                               bytes))
-            tex = SpriteTexture::Decode(bytes.GetData(), static_cast<size_t>(bytes.GetSize()));
-    } else if (place != EffectLoader::Nowhere) {
-        tex = ReadFile(file);
+    if (texture.GetSource() == ZrBillboardTexture::TEXTURE_MISSING) {
+        std::string file;
+        if (EffectLoader::Locate(texture.GetName().Str(), "", file) == EffectLoader::Bundled)
+            bundled.Resolve(VEXA::VexaString(file), VEXA::VexaString());
+        source = &bundled;
     }
-    return (m_loaded[key] = std::move(tex)).get();
+    std::vector<unsigned char> rgba;
+    int w = 0, h = 0;
+    std::unique_ptr<SpriteTexture> decoded;
+    if (source->Decode(rgba, w, h))
+        decoded = SpriteTexture::FromRGBA(rgba, w, h);
+    return (m_loaded[key] = std::move(decoded)).get();
 }
 
 } // namespace nbparticle

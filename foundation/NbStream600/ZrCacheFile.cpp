@@ -3,13 +3,14 @@
 #include <zip.h>
 #include <zlib.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <climits>
-#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -19,12 +20,9 @@ namespace ZRC {
 namespace {
 
 const unsigned int kFrameHeaderSize = 14;
+const zip_flags_t kNoFlags = 0;
 
-// Error codes of ReadFile besides libzip's own.
-const int kErrNotOpen = -1;
-const int kErrNoEntry = -2;
-const int kErrTooLarge = -3;
-const int kErrDamaged = -4;
+using EntryFile = std::unique_ptr<zip_file_t, decltype(&zip_fclose)>;
 
 void PutU16(unsigned char* p, unsigned int v)
 {
@@ -34,73 +32,50 @@ void PutU16(unsigned char* p, unsigned int v)
 
 void PutU32(unsigned char* p, unsigned int v)
 {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
+    PutU16(p, v & 0xFFFF);
+    PutU16(p + 2, v >> 16);
 }
 
-// Reads an opened entry to its end into `bytes`, at most `limit` bytes; false
-// on a read error or when the entry holds more than `limit` bytes. The buffer
-// grows with what is actually read, so a damaged size field costs nothing.
+// Reads an opened entry into `bytes` to its end, or to one byte past `limit`,
+// which shows an entry longer than declared: the buffer grows with what is
+// actually read, so a damaged size field costs nothing. False on a read error;
+// libzip checks the CRC when an entry it decompresses reaches its end.
 bool ReadAll(zip_file_t* file, zip_uint64_t limit, std::vector<unsigned char>& bytes)
 {
     const zip_uint64_t chunk = 1u << 16;
-    bytes.clear();
-    zip_uint64_t total = 0;
     for (;;) {
-        // One byte beyond the limit shows an entry longer than declared.
-        const zip_uint64_t want = total + chunk <= limit + 1 ? chunk : limit + 1 - total;
-        bytes.resize(static_cast<size_t>(total + want));
-        const zip_int64_t got = zip_fread(file, bytes.data() + total, want);
-        if (got < 0)
-            return false;
-        total += static_cast<zip_uint64_t>(got);
-        if (total > limit)
-            return false;
-        if (got == 0 || total == limit + 1)
-            break;
+        const size_t total = bytes.size();
+        bytes.resize(static_cast<size_t>(total + std::min<zip_uint64_t>(chunk, limit + 1 - total)));
+        const zip_int64_t got = zip_fread(file, bytes.data() + total, bytes.size() - total);
+        bytes.resize(total + static_cast<size_t>(std::max<zip_int64_t>(got, 0)));
+        if (got <= 0 || bytes.size() > limit)
+            return got >= 0;
     }
-    bytes.resize(static_cast<size_t>(total));
-    return true;
 }
 
-int LibzipError(zip_t* archive)
+// The result for libzip's reason why an entry does not open.
+int OpenEntryResult(zip_t* archive)
 {
     const int code = zip_error_code_zip(zip_get_error(archive));
-    zip_error_clear(archive);
-    return code != ZIP_ER_OK ? code : kErrDamaged;
+    if (code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_NOPASSWD)
+        return ZrCacheFile::kWrongPassword;
+    return code == ZIP_ER_COMPNOTSUPP ? ZrCacheFile::kUnsupportedCompression : ZrCacheFile::kDamaged;
 }
 
 // What identifies one state of a container file: path, device, inode, size,
-// modification and change times, and the last bytes (the end of the index).
-// 0 on success; ZIP_ER_NOENT for no regular file, ZIP_ER_NOZIP for an empty
-// one (it would open as an empty archive: it is no container).
-int FileKey(const std::string& path, std::string& key)
+// modification and change times, and the last bytes (the end of the index,
+// which tells a rewrite apart on file systems with coarse times).
+std::string FileKey(const std::string& path, const struct stat& st)
 {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return ZIP_ER_NOENT;
-    if (st.st_size <= 0)
-        return ZIP_ER_NOZIP;
-    char tail[4096];
-    ssize_t got = 0;
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return ZIP_ER_OPEN;
-    const off_t at = st.st_size > static_cast<off_t>(sizeof(tail)) ? st.st_size - static_cast<off_t>(sizeof(tail)) : 0;
-    got = ::pread(fd, tail, sizeof(tail), at);
-    ::close(fd);
-    if (got < 0)
-        return ZIP_ER_READ;
-    key = path;
-    for (long long v : {static_cast<long long>(st.st_dev), static_cast<long long>(st.st_ino),
-                        static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
-                        static_cast<long long>(st.st_mtim.tv_nsec), static_cast<long long>(st.st_ctim.tv_sec),
-                        static_cast<long long>(st.st_ctim.tv_nsec)})
-        key += '\0' + std::to_string(v);
-    key += '\0';
-    key.append(tail, static_cast<size_t>(got));
-    key += '\0';
-    return 0;
+    const long long fields[] = {static_cast<long long>(st.st_dev),         static_cast<long long>(st.st_ino),
+                                static_cast<long long>(st.st_size),        static_cast<long long>(st.st_mtim.tv_sec),
+                                static_cast<long long>(st.st_mtim.tv_nsec), static_cast<long long>(st.st_ctim.tv_sec),
+                                static_cast<long long>(st.st_ctim.tv_nsec)};
+    const std::streamoff tail = 4096;
+    std::ifstream in(path, std::ios::binary);
+    return path + '\0' + std::string(reinterpret_cast<const char*>(fields), sizeof(fields)) +
+           std::string(std::istreambuf_iterator<char>(in.seekg(std::max<std::streamoff>(st.st_size, tail) - tail)),
+                       std::istreambuf_iterator<char>());
 }
 
 // Frames entry bytes as UnZip expects them.
@@ -111,11 +86,8 @@ void Frame(unsigned int method, unsigned int size, unsigned int crc, const std::
     PutU16(header + 4, method);
     PutU32(header + 6, size);
     PutU32(header + 10, crc);
-    out.RemoveAll();
-    out.SetCapacity(static_cast<int>(kFrameHeaderSize + data.size()));
     out.Add(header, static_cast<int>(kFrameHeaderSize));
-    if (!data.empty())
-        out.Add(data.data(), static_cast<int>(data.size()));
+    out.Add(data.data(), static_cast<int>(data.size()));
 }
 
 } // namespace
@@ -123,18 +95,18 @@ void Frame(unsigned int method, unsigned int size, unsigned int crc, const std::
 // An opened archive, shared by the container objects that opened the same
 // unchanged file; its mutex makes them take turns.
 struct ZrCacheFile::Archive {
-    zip_t* zip = nullptr;
+    std::unique_ptr<zip_t, decltype(&zip_discard)> zip{nullptr, zip_discard};
     std::string key;
     std::mutex mutex;
     // Entries read before, as ReadFile handed them out, with their content
     // size: a later read of the same entry costs a copy (no decryption, no
-    // decompression). Bounded by kCachedBytes in all.
+    // decompression). At most kCachedBytes in all: an entry that would pass
+    // that makes room by forgetting the others, a larger one is not kept.
     struct Read {
         zip_uint64_t size;
         std::vector<unsigned char> framed;
     };
     std::map<std::string, Read> reads;
-    size_t cachedBytes = 0;
     static const size_t kCachedBytes = 4u << 20;
 
     void Remember(const std::string& name, zip_uint64_t size, const ZrByteArray& out)
@@ -142,36 +114,56 @@ struct ZrCacheFile::Archive {
         const size_t bytes = static_cast<size_t>(out.GetSize());
         if (bytes > kCachedBytes)
             return;
-        if (cachedBytes + bytes > kCachedBytes) {
+        size_t held = bytes;
+        for (const auto& read : reads)
+            held += read.second.framed.size();
+        if (held > kCachedBytes)
             reads.clear();
-            cachedBytes = 0;
-        }
-        Read& read = reads[name];
-        read.size = size;
-        read.framed.assign(out.GetData(), out.GetData() + bytes);
-        cachedBytes += bytes;
-    }
-    ~Archive()
-    {
-        if (zip)
-            zip_discard(zip);
+        reads[name] = Read{size, std::vector<unsigned char>(out.GetData(), out.GetData() + bytes)};
     }
 };
 
 ZrCacheFile::ZrCacheFile() = default;
 
-ZrCacheFile::~ZrCacheFile() { Close(); }
+ZrCacheFile::~ZrCacheFile() = default;
+
+const char* ZrCacheFile::Describe(int result)
+{
+    switch (result) {
+    case kOk:
+        return "success";
+    case kUnreadable:
+        return "the file cannot be read";
+    case kNoFile:
+        return "no such file";
+    case kNotArchive:
+        return "not a zip archive";
+    case kNotOpen:
+        return "the container is not open";
+    case kNoEntry:
+        return "no such entry";
+    case kTooLarge:
+        return "too large";
+    case kWrongPassword:
+        return "cannot be decrypted: wrong password";
+    case kUnsupportedEncryption:
+        return "cannot be decrypted: unsupported encryption method";
+    case kUnsupportedCompression:
+        return "does not decompress: unsupported compression method";
+    case kDamaged:
+        return "does not decompress: damaged data";
+    default:
+        return "unknown result";
+    }
+}
 
 int ZrCacheFile::Open(const VEXA::VexaString& path, const VEXA::VexaString& access)
 {
     Close();
-    if (path.IsEmpty())
-        return ZIP_ER_NOENT;
-    std::string key;
-    const int checked = FileKey(path.Str(), key);
-    if (checked != 0)
-        return checked;
-    key += access.Str();
+    struct stat st;
+    if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode))
+        return kNoFile;
+    const std::string key = FileKey(path.Str(), st) + '\0' + access.Str();
 
     // The most recently opened container stays open for the next Open of the
     // same unchanged file.
@@ -181,25 +173,24 @@ int ZrCacheFile::Open(const VEXA::VexaString& path, const VEXA::VexaString& acce
         std::lock_guard<std::mutex> lock(lastMutex);
         if (last && last->key == key) {
             m_archive = last;
-            return 0;
+            return kOk;
         }
     }
 
     int error = ZIP_ER_OK;
-    zip_t* zip = zip_open(path, ZIP_RDONLY | ZIP_CHECKCONS, &error);
-    if (!zip)
-        return error != ZIP_ER_OK ? error : ZIP_ER_NOZIP;
-    if (!access.IsEmpty() && zip_set_default_password(zip, access) != 0) {
-        zip_discard(zip);
-        return ZIP_ER_INTERNAL;
-    }
     auto archive = std::make_shared<Archive>();
-    archive->zip = zip;
+    archive->zip.reset(zip_open(path, ZIP_RDONLY | ZIP_CHECKCONS, &error));
+    if (!archive->zip)
+        return error == ZIP_ER_OPEN ? kUnreadable : kNotArchive;
+    // An empty access string is no password (as a password, the AES cipher
+    // fails on it without saying that it is wrong). Setting it fails only when
+    // out of memory; encrypted entries then do not decrypt.
+    zip_set_default_password(archive->zip.get(), access.IsEmpty() ? nullptr : static_cast<const char*>(access));
     archive->key = key;
     m_archive = archive;
     std::lock_guard<std::mutex> lock(lastMutex);
     last = archive;
-    return 0;
+    return kOk;
 }
 
 void ZrCacheFile::Close() { m_archive.reset(); }
@@ -215,87 +206,57 @@ int ZrCacheFile::ReadFile(const VEXA::VexaString& entry, ZrByteArray& out, unsig
 {
     out.RemoveAll();
     if (!m_archive)
-        return kErrNotOpen;
-    if (entry.IsEmpty())
-        return kErrNoEntry;
+        return kNotOpen;
     std::lock_guard<std::mutex> lock(m_archive->mutex);
-    zip_t* const archive = m_archive->zip;
-    const zip_uint64_t limit = maxSize < kMaxEntrySize ? maxSize : kMaxEntrySize;
+    zip_t* const archive = m_archive->zip.get();
+    const zip_uint64_t limit = std::min<zip_uint64_t>(maxSize, kMaxEntrySize);
     const auto known = m_archive->reads.find(entry.Str());
     if (known != m_archive->reads.end()) {
         if (known->second.size > limit)
-            return kErrTooLarge;
+            return kTooLarge;
         const std::vector<unsigned char>& framed = known->second.framed;
-        out.SetCapacity(static_cast<int>(framed.size()));
         out.Add(framed.data(), static_cast<int>(framed.size()));
-        return 0;
+        return kOk;
     }
     // Exact lookup: full path, letter case significant, raw name bytes.
-    const zip_int64_t index = zip_name_locate(archive, entry, ZIP_FL_ENC_RAW);
-    if (index < 0) {
-        zip_error_clear(archive);
-        return kErrNoEntry;
-    }
+    const zip_int64_t index = entry.IsEmpty() ? -1 : zip_name_locate(archive, entry, ZIP_FL_ENC_RAW);
+    if (index < 0)
+        return kNoEntry;
     const zip_uint64_t idx = static_cast<zip_uint64_t>(index);
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (zip_stat_index(archive, idx, 0, &st) != 0)
-        return LibzipError(archive);
-    const zip_uint64_t needed = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD;
-    if ((st.valid & needed) != needed)
-        return kErrDamaged;
+    // Should the entry have no description, st stays empty and the entry does
+    // not open below.
+    zip_stat_t st{};
+    zip_stat_index(archive, idx, kNoFlags, &st);
     // Stored bytes beyond what the largest allowed content can take in any
-    // compression method (whose worst cases expand by well under an eighth)
-    // are refused as well, before anything is read.
-    const zip_uint64_t packedLimit = st.comp_method == ZIP_CM_STORE ? limit : limit + limit / 8 + 4096;
-    if (st.size > limit || st.comp_size > packedLimit)
-        return kErrTooLarge;
-
-    const bool encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+    // compression method (whose worst cases expand by well under an eighth,
+    // encryption headers included) are refused as well, before anything is read.
+    if (st.size > limit || st.comp_size > limit + limit / 8 + 4096)
+        return kTooLarge;
     // Refused here rather than by zip_fopen, whose failure for an unknown
     // encryption leaks memory in this libzip.
-    if (encrypted && !zip_encryption_method_supported(st.encryption_method, 0))
-        return ZIP_ER_ENCRNOTSUPP;
-    const bool crcKnown = (st.valid & ZIP_STAT_CRC) != 0;
+    if (st.encryption_method != ZIP_EM_NONE && !zip_encryption_method_supported(st.encryption_method, kNoFlags))
+        return kUnsupportedEncryption;
+
+    // Stored and deflated entries are handed out as their stored bytes
+    // (decrypted), inflated and checked later by UnZip. Any other entry, and an
+    // encrypted one whose CRC is not recorded (newer AES entries, whose
+    // authentication code libzip checks instead), is decompressed by libzip
+    // here and framed as stored.
+    const bool raw = (st.comp_method == ZIP_CM_STORE || st.comp_method == ZIP_CM_DEFLATE) && (st.valid & ZIP_STAT_CRC);
+    const bool deflated = raw && st.comp_method == ZIP_CM_DEFLATE;
     std::vector<unsigned char> data;
-
-    // Stored and deflated entries: the stored bytes as they are (decrypted),
-    // inflated later by UnZip. An encrypted entry whose CRC is not recorded
-    // (newer AES entries) is read decompressed instead, so that libzip checks
-    // its authentication code.
-    if ((st.comp_method == ZIP_CM_STORE || st.comp_method == ZIP_CM_DEFLATE) && crcKnown) {
-        zip_file_t* file = zip_fopen_index(archive, idx, ZIP_FL_COMPRESSED);
-        if (file) {
-            const bool ok = ReadAll(file, st.comp_size, data);
-            zip_fclose(file);
-            if (ok && (st.comp_method != ZIP_CM_STORE || data.size() == st.size)) {
-                Frame(st.comp_method == ZIP_CM_STORE ? 0u : 8u, static_cast<unsigned int>(st.size),
-                      static_cast<unsigned int>(st.crc), data, out);
-                m_archive->Remember(entry.Str(), st.size, out);
-                return 0;
-            }
-            if (!encrypted)
-                return kErrDamaged;
-        } else {
-            const int code = LibzipError(archive);
-            if (!encrypted || code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_NOPASSWD)
-                return code;
-        }
+    {
+        const EntryFile file(zip_fopen_index(archive, idx, raw ? ZIP_FL_COMPRESSED : kNoFlags), zip_fclose);
+        if (!file)
+            return OpenEntryResult(archive);
+        if (!ReadAll(file.get(), deflated ? st.comp_size : st.size, data) || (!deflated && data.size() != st.size))
+            return kDamaged;
     }
-
-    // Any other entry: decompressed (and checked) by libzip, framed as stored.
-    zip_file_t* file = zip_fopen_index(archive, idx, 0);
-    if (!file)
-        return LibzipError(archive);
-    const bool ok = ReadAll(file, st.size, data);
-    zip_fclose(file);
-    if (!ok || data.size() != st.size)
-        return kErrDamaged;
     const unsigned int crc = static_cast<unsigned int>(
-        crc32(crc32(0L, Z_NULL, 0), data.empty() ? Z_NULL : data.data(), static_cast<uInt>(data.size())));
-    Frame(0u, static_cast<unsigned int>(st.size), crc, data, out);
+        raw ? st.crc : crc32(0, data.data(), static_cast<uInt>(data.size())));
+    Frame(deflated ? 8u : 0u, static_cast<unsigned int>(st.size), crc, data, out);
     m_archive->Remember(entry.Str(), st.size, out);
-    return 0;
+    return kOk;
 }
 
 int ZrCacheFile::GetEntryCount() const
@@ -303,19 +264,17 @@ int ZrCacheFile::GetEntryCount() const
     if (!m_archive)
         return 0;
     std::lock_guard<std::mutex> lock(m_archive->mutex);
-    const zip_int64_t count = zip_get_num_entries(m_archive->zip, 0);
-    if (count < 0)
-        return 0;
-    return count > INT_MAX ? INT_MAX : static_cast<int>(count);
+    return static_cast<int>(std::min<zip_int64_t>(zip_get_num_entries(m_archive->zip.get(), kNoFlags), INT_MAX));
 }
 
 VEXA::VexaString ZrCacheFile::GetEntryName(int index) const
 {
-    if (!m_archive || index < 0 || index >= GetEntryCount())
-        return VEXA::VexaString();
+    if (!m_archive)
+        return {};
     std::lock_guard<std::mutex> lock(m_archive->mutex);
-    const char* name = zip_get_name(m_archive->zip, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
-    return VEXA::VexaString(name);
+    // Null past the last entry (a negative index lies far past it).
+    return VEXA::VexaString(
+        zip_get_name(m_archive->zip.get(), static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW));
 }
 
 } // namespace ZRC

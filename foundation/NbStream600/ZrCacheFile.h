@@ -37,12 +37,33 @@ public:
     ZrCacheFile(const ZrCacheFile&) = delete;
     ZrCacheFile& operator=(const ZrCacheFile&) = delete;
 
-    // 0 on success; any other value is failure (missing or corrupt archive).
+    // Results of Open and ReadFile: kOk (0) on success, else why not.
+    enum Result : int {
+        kOk = 0,
+        kUnreadable,             // Open: the file cannot be read
+        kNoFile,                 // Open: no file at the path
+        kNotArchive,             // Open: not a zip archive, or its index is damaged
+        kNotOpen,                // ReadFile: the container is not open
+        kNoEntry,                // ReadFile: no entry of that name
+        kTooLarge,               // ReadFile: the content is larger than the limit
+        kWrongPassword,          // ReadFile: encrypted, and the access string (or
+                                 // its absence) does not decrypt it
+        kUnsupportedEncryption,  // ReadFile: encrypted by a method not known here
+        kUnsupportedCompression, // ReadFile: compressed by a method not known here
+        kDamaged                 // the entry's data does not decompress or fails
+                                 // its check (also ZrParticleResource's result for
+                                 // an entry that UnZip refuses)
+    };
+    // A short text for a result, e.g. "no such entry" or "cannot be
+    // decrypted: wrong password".
+    static const char* Describe(int result);
+
     int Open(const VEXA::VexaString& path, const VEXA::VexaString& access);
     void Close();
     unsigned char IsOpen() const;
-    // 0 on success; non-zero when not open, no such entry (names compared
-    // exactly), a wrong password or a damaged entry.
+    // Names are compared exactly. A wrong password is told by the cipher's own
+    // check: a traditional (ZipCrypto) entry checks one byte, so one wrong
+    // password in 256 passes it and the entry then fails UnZip's CRC check.
     int ReadFile(const VEXA::VexaString& entry, ZrByteArray& out);
     int ReadFile(const VEXA::VexaString& entry, ZrByteArray& out, unsigned int maxSize);
     static const unsigned int kMaxEntrySize = 256u << 20;

@@ -57,7 +57,8 @@ std::vector<std::string> HostileSystems()
     std::vector<std::string> systems = {HostileSystem("FadeCounter", "2147483647", "1", "1"),
                                         HostileSystem("CommonCounter", "2000000000", "0", "3.4e38"),
                                         HostileSystem("CommonCounter", "99999999999", "nan", "nan"),
-                                        HostileSystem("FadeCounter", "100", "inf", "1e308")};
+                                        HostileSystem("FadeCounter", "100", "inf", "1e308"),
+                                        HostileSystem("CommonCounter", "5", "1e38", "1")};
     for (int depth : {250, 300}) {
         std::string nest = "<ParticleSystem>";
         for (int i = 0; i < depth; ++i)

@@ -97,6 +97,39 @@ TEST(ParticleEffect, UpdateSkipsDeadSystemsButStillInfluencesThem)
     EXPECT_EQ(ended, 1);   // the effect owns its systems
 }
 
+// Steady emission reaches every common counter of the effect and leaves the
+// burst alone; the live count sums the systems (a released entry counts 0).
+TEST(ParticleEffect, SteadyEmissionAndLiveCount)
+{
+    const auto doc = [](const char* counter, int rate) {
+        return "<ParticleSystem><Emitter><EmitterType>CommonEmitter</EmitterType><Counter><CounterType>" +
+               std::string(counter) + "</CounterType><NumPerSecond>" + std::to_string(rate) +
+               "</NumPerSecond></Counter><Placer><PlacerType>PointPlacer</PlacerType></Placer>"
+               "<Shooter><ShooterType>RadialShooter</ShooterType></Shooter>"
+               "<ParticleTemple><LifeTime>100</LifeTime></ParticleTemple></Emitter></ParticleSystem>";
+    };
+    for (bool steady : {false, true}) {
+        ZrParticleEffect e;
+        for (const std::string& text : {doc("CommonCounter", 8), doc("FadeCounter", 5), doc("CommonCounter", 30)}) {
+            ZrParticleSystem* s = new ZrParticleSystem;
+            VexaString xml(text.c_str());
+            ASSERT_EQ(s->FromXML(xml), 1);
+            e.AddParticleSystem(s);
+        }
+        e.AddParticleSystem(new ZrParticleSystem); // no emitter
+        e.SetSteadyEmission(steady);
+        for (int frame = 0; frame < 60; ++frame)
+            e.Update(1.0 / 60.0);
+        const std::vector<int> live = {e.GetParticleSystem(0)->GetLiveParticleNum(),
+                                       e.GetParticleSystem(1)->GetLiveParticleNum(),
+                                       e.GetParticleSystem(2)->GetLiveParticleNum()};
+        EXPECT_EQ(live, steady ? std::vector<int>({8, 5, 30}) : std::vector<int>({60, 5, 60}));
+        EXPECT_EQ(e.GetLiveParticleNum(), live[0] + live[1] + live[2]);
+        e.Release();
+        EXPECT_EQ(e.GetLiveParticleNum(), 0);
+    }
+}
+
 class EffectDocument : public ::testing::Test {
 protected:
     nbtest::SceneFolder m_scene;

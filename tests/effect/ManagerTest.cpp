@@ -1,5 +1,6 @@
 #include "NbTestSupport.h"
 #include "ZrByteArray.h"
+#include "ZrCacheFile.h"
 #include "ZrFile.h"
 #include "ZrParticleEffect.h"
 #include "ZrParticleEffectManager.h"
@@ -118,18 +119,20 @@ TEST(ParticleResource, ContainerPathAndReadsOfWhatDecompressionProduced)
     EXPECT_EQ(ZrParticleResource::GetContainerPath().Str(), module + "./Resource/particle/particle.sc");
     nbtest::SceneFolder scene;
     EXPECT_EQ(ZrParticleResource::GetContainerPath().Str(), scene.Dir().Folder() + "./particle/particle.sc");
-    // Only what decompression produced, up to the capacity; "!" for a failed read, which leaves nothing.
+    // Only what decompression produced, up to the capacity; "!" and the result
+    // for a failed read, which leaves nothing.
     auto read = [](const char* name) {
-        ZrByteArray out;
+        ZrByteArray out, again;
         out.Add(reinterpret_cast<const unsigned char*>("stale"), 5);
-        const bool ok = ZrParticleResource::ReadEntry(name, 10240, out) == 1;
-        return ok ? std::string(reinterpret_cast<const char*>(out.GetData()), static_cast<size_t>(out.GetSize()))
-                  : out.GetSize() == 0 ? "!" : "!stale";
+        const int result = ZrParticleResource::Read(name, 10240, out);
+        EXPECT_EQ(ZrParticleResource::ReadEntry(name, 10240, again), result == 0 ? 1 : 0);
+        return result == 0 ? std::string(reinterpret_cast<const char*>(out.GetData()), static_cast<size_t>(out.GetSize()))
+                           : "!" + std::string(ZrCacheFile::Describe(result)) + (out.GetSize() == 0 ? "" : "stale");
     };
-    EXPECT_EQ(read("a"), "!");   // no container yet
+    EXPECT_EQ(read("a"), "!no such file");   // no container yet
     scene.Container({{"a", "hello", true}, {"b", std::string(10241, 'x'), false}, {"c", std::string(10240, 'y'), false}});
-    EXPECT_EQ(read("a") + read("a") + read("A") + read("b"), "hellohello!!");   // each read opens the container again
+    EXPECT_EQ(read("a") + read("a") + read("A") + read("b"), "hellohello!no such entry!too large");   // each read opens the container again
     EXPECT_EQ(read("c"), std::string(10240, 'y'));
     scene.Dir().Write("particle/particle.sc", "PK\x03\x04 not really a zip");
-    EXPECT_EQ(read("a"), "!");
+    EXPECT_EQ(read("a"), "!not a zip archive");
 }

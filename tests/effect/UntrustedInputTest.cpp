@@ -81,7 +81,12 @@ TEST(UntrustedInput, PoolBudgetsRefuseSlotsAndKeepReuse)
     EXPECT_TRUE(a.CreateParticle(nullptr) && a.CreateParticle(nullptr) && !a.CreateParticle(nullptr));
     a.CollectDeadparticle(1);
     EXPECT_EQ(a.CreateParticle(nullptr), a.GetParticle(1));
+    for (long long count : {1LL, -1LL}) {
+        ZrParticleSystem::SetMaxTotalParticleNum(count);
+        EXPECT_EQ(ZrParticleSystem::GetMaxTotalParticleNum(), count > 0 ? count : 0);
+    }
     const TotalBudget budget(ZrParticleSystem::GetTotalParticleNum() + 3);
+    EXPECT_EQ(ZrParticleSystem::GetMaxTotalParticleNum(), ZrParticleSystem::GetTotalParticleNum() + 3);
     ZrParticleSystem b, c(a);   // the copy's pool of 2 counts; it keeps a's budget
     EXPECT_TRUE(c.GetMaxParticleNum() == 2 && b.CreateParticle(nullptr) && !b.CreateParticle(nullptr));
 }
@@ -146,30 +151,50 @@ TEST(Limits, DocumentNumbersMustBeFiniteAndFit)
     EXPECT_EQ(ZrDocumentValues::ParseNumber("2e36", 1e36), 0.0);
     EXPECT_EQ(ZrDocumentValues::ParseWholeNumber("99999999999"), INT_MAX);
     EXPECT_EQ(ZrDocumentValues::ParseWholeNumber("-99999999999"), INT_MIN);
+    // A life time read in seconds is handed out in milliseconds, saturated.
+    const std::pair<const char*, int> lives[] = {{"0.1", 100}, {"2000000", 2000000000}, {"2147484", INT_MAX},
+                                                 {"1e38", INT_MAX}, {"-3e6", INT_MIN}, {"-1e38", INT_MIN}};
+    for (const auto& life : lives) {
+        ZrParticleEffect effect;
+        nbtest::TempDir dir;
+        ASSERT_EQ(effect.FromXML(dir.Write("l.par", HostileEffect("CommonCounter", "1", life.first, "1")).c_str()), 1);
+        ZrParticleSystem* system = effect.GetParticleSystem(0);
+        EXPECT_EQ(system->GetLifeTime(), life.second) << life.first;
+        effect.Update(0.1);
+        EXPECT_EQ(system->GetParticle(0)->GetLifeTime(), life.second) << life.first;
+    }
 }
 
-// A read never holds more than its limit, whatever the method; a container
-// that changed is read afresh though its index is kept between opens.
+// A read never holds more than its limit, whatever the method; the reads kept
+// with an index stay within 4 MiB in all; a container that changed is read
+// afresh though its index is kept between opens.
 TEST(Limits, ContainerReadsAreCappedAndChangesSeen)
 {
     nbtest::TempDir dir;
-    const std::string path = dir / "c.sc";
-    const std::string bomb(2u << 20, 'z');
-    int error = 0;
-    zip_t* za = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    zip_file_add(za, "bomb", zip_source_buffer(za, bomb.data(), bomb.size(), 0), 0);
-    zip_set_file_compression(za, 0, ZIP_CM_BZIP2, 0);
-    zip_file_add(za, "fire", zip_source_buffer(za, "one", 3, 0), 0);
-    ASSERT_EQ(zip_close(za), 0);
+    const std::string path = dir / "c.sc", pad(1 << 16, 'p');
+    nbtest::WriteZip(path, {{"a", "a", false, ZIP_CM_STORE}, {"pad", pad, false, ZIP_CM_STORE}, {"b", "b", false, ZIP_CM_STORE},
+                            {"pad2", pad, false, ZIP_CM_STORE}, {"bomb", std::string(2u << 20, 'z'), false, ZIP_CM_BZIP2},
+                            {"big", std::string((2u << 20) - 58, 0), false, ZIP_CM_BZIP2}, {"fire", "one", false}});
     ZrCacheFile cache;
     ZrByteArray out;
     ASSERT_EQ(cache.Open(path.c_str(), "5KPOV"), 0);
-    EXPECT_NE(cache.ReadFile("bomb", out, 1048576), 0);
+    EXPECT_EQ(cache.ReadFile("bomb", out, 1048576), ZrCacheFile::kTooLarge);
     EXPECT_EQ(cache.ReadFile("bomb", out, 4u << 20), 0);
-    EXPECT_NE(cache.ReadFile("bomb", out, 1048576), 0);   // also once remembered
+    EXPECT_EQ(cache.ReadFile("bomb", out, 1048576), ZrCacheFile::kTooLarge);   // also once remembered
+    // a, b and bomb are remembered: damaged in place, they read as before while what is kept (each read
+    // and its 14-byte frame) fills 4 MiB exactly, until one more read pushes them out.
+    auto first = [&](const char* name) { return cache.ReadFile(name, out) == 0 ? char(out.GetData()[14]) : '!'; };
+    std::string seen = {first("a"), first("b")}, bytes = nbtest::ReadFile(path);
+    bytes[nbtest::EntryData(bytes, "a")] = 'A', bytes[nbtest::EntryData(bytes, "b")] = 'B';   // their CRCs no longer hold
+    bytes[nbtest::EntryData(bytes, "bomb") + 20] ^= 0x55;
+    dir.Write("c.sc", bytes);
+    seen += first("bomb");
+    for (const char* more : {"big", "fire"})
+        seen += {first("a"), first("b"), cache.ReadFile(more, out) == 0 ? '+' : '!'};
+    EXPECT_EQ(seen + first("a") + first("b"), "abzab+ab+!!");
     nbtest::WriteZip(path, {{"fire", "two", false}});
     ZrCacheFile again;
     ASSERT_EQ(again.Open(path.c_str(), "5KPOV"), 0);
     EXPECT_EQ(again.GetEntryCount(), 1);
-    EXPECT_EQ(cache.GetEntryCount(), 2);   // an object still open keeps the old index
+    EXPECT_EQ(cache.GetEntryCount(), 7);   // an object still open keeps the old index
 }

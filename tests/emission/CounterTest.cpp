@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace ZRC;
 using namespace emission_test;
@@ -96,4 +97,51 @@ TEST(Counter, NumbersFollowAtoiAndTheWrittenOrder)
     ZrCommonCounter counter;
     VEXA::VexaString other("<Emitter><NumPerSecond>5</NumPerSecond></Emitter>");
     EXPECT_EQ(counter.FromXML(other), 0);
+}
+
+// Steady emission: after any run of steps the counter has answered
+// round(rate * time), halves up; rates of 0 or below answer nothing.
+TEST(Counter, SteadyEmissionCarriesTheFractionAcrossSteps)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        int rate;
+        double dt;
+        int steps;
+        std::vector<int> firstCounts;
+        long long total;
+    } cases[] = {
+        {8, 1.0 / 30.0, 30, {0, 1, 0, 0}, 8},    {8, 1.0 / 60.0, 60, {0, 0, 0, 1}, 8},
+        {50, 0.05, 4, {3, 2, 3, 2}, 10},         {160, 1.0 / 60.0, 600, {3, 2, 3, 3}, 1600},
+        {0, 1.0, 3, {0, 0, 0}, 0},               {-20, 1.0, 3, {0, 0, 0}, 0},
+        {50, 0.0, 3, {0, 0, 0}, 0},              {50, -1.0, 2, {0, 0}, 0},
+        {50, nan, 2, {0, 0}, 0},                 {INT_MAX, 10.0, 1, {INT_MAX}, INT_MAX},
+    };
+    for (const auto& c : cases) {
+        ZrCommonCounter counter;
+        counter.SetCountPerSecond(c.rate);
+        counter.SetSteadyEmission(true);
+        long long total = 0;
+        std::vector<int> first;
+        for (int i = 0; i < c.steps; ++i) {
+            const int n = counter.GetCount(c.dt);
+            total += n;
+            if (first.size() < c.firstCounts.size())
+                first.push_back(n);
+        }
+        EXPECT_EQ(first, c.firstCounts) << c.rate << " " << c.dt;
+        EXPECT_EQ(total, c.total) << c.rate << " " << c.dt;
+    }
+    // A copy carries the fraction; switching back restores the prescribed rule.
+    ZrCommonCounter counter;
+    counter.SetCountPerSecond(8);
+    counter.SetSteadyEmission(true);
+    for (int i = 0; i < 3; ++i)
+        counter.GetCount(1.0 / 60.0);
+    std::unique_ptr<ZrCounter> clone(ZrCounter::Clone(&counter));
+    EXPECT_EQ(clone->GetCount(1.0 / 60.0), 1) << "the fourth step of 1/60 s completes the first particle";
+    EXPECT_TRUE(static_cast<ZrCommonCounter*>(clone.get())->GetSteadyEmission());
+    counter.SetSteadyEmission(false);
+    EXPECT_EQ(counter.GetCount(1.0 / 60.0), 1);
+    EXPECT_EQ(ZrCommonCounter().GetSteadyEmission(), false);
 }

@@ -18,6 +18,8 @@ using namespace emission_test;
 TEST(Placer, BoxDrawsEachComponentOverTheWholeRangeOrNothingWithoutABox)
 {
     ZrBoxPlacer placer;
+    placer.SetPosition(ZrVector3d(7, 8, 9));   // the placer's position is not where it places
+    ExpectVector(placer.GetPosition(), 7, 8, 9);
     ZrParticle particle;
     particle.SetPosition(ZrVector3d(-1, 4, 5));
     EXPECT_EQ(CountDraws(5, [&] { placer.Place(&particle, 0.1); }), 0);

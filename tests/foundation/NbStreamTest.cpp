@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -107,16 +108,20 @@ protected:
         return m_dir / file;
     }
 
-    // ReadFile followed by UnZip, as the resource reader does it; "!" for a failure.
+    // ReadFile followed by UnZip, as the resource reader does it; "!" and the
+    // result for a failed read, "!!" for one that UnZip refuses.
+    static std::string No(int result) { return "!" + std::string(ZrCacheFile::Describe(result)); }
     static std::string Read(ZrCacheFile& cache, const char* name, unsigned int capacity = 1048576)
     {
         ZrByteArray bytes;
-        if (cache.ReadFile(name, bytes) != 0)
-            return bytes.GetSize() == 0 ? "!" : "!bytes left";
+        bytes.Add(reinterpret_cast<const unsigned char*>("stale"), 5);
+        const int result = cache.ReadFile(name, bytes);
+        if (result != ZrCacheFile::kOk)
+            return bytes.GetSize() == 0 ? No(result) : "!bytes left";
         std::vector<unsigned char> buffer(capacity);
         unsigned int length = capacity;
         if (!ZRC::ZrCompress::UnZip(buffer.data(), length, bytes.GetData(), static_cast<unsigned int>(bytes.GetSize())))
-            return "!";
+            return "!!";
         return std::string(reinterpret_cast<const char*>(buffer.data()), length);
     }
 
@@ -131,11 +136,12 @@ TEST_F(ZrCacheFileTest, EntriesReadBackByExactName)
     const std::string path = Build("particle.sc", {{"fire", doc, false}, {"dir/Snow", "plain stored text", false, ZIP_CM_STORE},
                                                    {"bzip", doc, false, ZIP_CM_BZIP2}, {"empty", "", false, ZIP_CM_STORE}});
     ZrCacheFile cache;
-    EXPECT_EQ(cache.IsOpen() + cache.GetEntryCount(), 0);
+    EXPECT_EQ(cache.IsOpen() + cache.GetEntryCount() + cache.GetEntryName(0).Str().size(), 0u);
     ASSERT_EQ(cache.Open(path.c_str(), "5KPOV"), 0);
     EXPECT_EQ(cache.IsOpen(), 1);
+    const std::string none = No(ZrCacheFile::kNoEntry);
     const std::pair<const char*, std::string> reads[] = {{"fire", doc}, {"dir/Snow", "plain stored text"}, {"bzip", doc},
-                                                         {"empty", ""}, {"Fire", "!"}, {"dir/snow", "!"}, {"Snow", "!"}, {"", "!"}};
+                                                         {"empty", ""}, {"Fire", none}, {"dir/snow", none}, {"Snow", none}, {"", none}};
     for (const auto& r : reads)
         EXPECT_EQ(Read(cache, r.first), r.second) << r.first;
     // Deflated entries are handed out still compressed.
@@ -149,39 +155,79 @@ TEST_F(ZrCacheFileTest, EntriesReadBackByExactName)
 
     // Reopening switches archives; closing or a failed open leaves it closed.
     ASSERT_EQ(cache.Open(Build("b.sc", {{"two", "2", false, ZIP_CM_STORE}}).c_str(), ""), 0);
-    EXPECT_EQ(Read(cache, "fire") + Read(cache, "two"), "!2");
+    EXPECT_EQ(Read(cache, "fire") + Read(cache, "two"), none + "2");
     cache.Close();
-    EXPECT_EQ(std::to_string(cache.IsOpen()) + Read(cache, "two"), "0!");
+    EXPECT_EQ(std::to_string(cache.IsOpen()) + Read(cache, "two"), "0" + No(ZrCacheFile::kNotOpen));
 
     // Missing, corrupt and damaged archives fail, and a failed open leaves the container closed.
     const std::string good = nbtest::ReadFile(path);
     ASSERT_EQ(cache.Open(path.c_str(), ""), 0);
-    for (const std::string& bad : {m_dir / "nothing.sc", std::string(), m_dir.Folder(), m_dir.Write("empty.sc", ""),
-                                    m_dir.Write("text.sc", "this is not an archive, just some text"),
-                                    m_dir.Write("cut.sc", good.substr(0, good.size() - 10)),
-                                    m_dir.Write("head.sc", good.substr(0, good.size() / 2))}) {
-        EXPECT_NE(cache.Open(bad.c_str(), "5KPOV"), 0) << bad;
+    const std::pair<std::string, int> opens[] = {
+        {m_dir / "nothing.sc", ZrCacheFile::kNoFile}, {"", ZrCacheFile::kNoFile}, {m_dir.Folder(), ZrCacheFile::kNoFile},
+        {m_dir.Write("empty.sc", ""), ZrCacheFile::kNotArchive},
+        {m_dir.Write("text.sc", "this is not an archive, just some text"), ZrCacheFile::kNotArchive},
+        {m_dir.Write("cut.sc", good.substr(0, good.size() - 10)), ZrCacheFile::kNotArchive},
+        {m_dir.Write("head.sc", good.substr(0, good.size() / 2)), ZrCacheFile::kNotArchive}};
+    for (const auto& bad : opens) {
+        EXPECT_EQ(cache.Open(bad.first.c_str(), "5KPOV"), bad.second) << bad.first;
         EXPECT_EQ(cache.IsOpen(), 0);
     }
     // Damage in the middle of the compressed data (after the local header and the name).
     std::string damaged = good;
     damaged[30 + 4 + 20] = static_cast<char>(damaged[30 + 4 + 20] ^ 0x55);
     ASSERT_EQ(cache.Open(m_dir.Write("damaged.sc", damaged).c_str(), "5KPOV"), 0);
-    EXPECT_EQ(Read(cache, "fire"), "!");
+    EXPECT_EQ(Read(cache, "fire"), "!!");
 }
 
-TEST_F(ZrCacheFileTest, EncryptedEntriesNeedTheAccessString)
+// Encrypted entries read with the access string only; every way a read fails
+// has its own result and text.
+TEST_F(ZrCacheFileTest, EncryptedEntriesAndFailedReads)
 {
     const std::string doc = Document(25);
-    const std::string path = Build("secret.sc", {{"pk-deflate", doc, true, ZIP_CM_DEFLATE, ZIP_EM_TRAD_PKWARE},
-                                                 {"pk-stored", "stored secret", true, ZIP_CM_STORE, ZIP_EM_TRAD_PKWARE},
-                                                 {"aes-deflate", doc, true}, {"aes-stored", "aes secret", true, ZIP_CM_STORE},
-                                                 {"open", "not secret", false}});
-    for (const std::string access : {"5KPOV", "wrong", ""}) {
+    std::string zip = nbtest::ReadFile(Build("why.sc", {{"pk", doc, true, ZIP_CM_DEFLATE, ZIP_EM_TRAD_PKWARE},
+                                                        {"pk-stored", "pk secret", true, ZIP_CM_STORE, ZIP_EM_TRAD_PKWARE},
+                                                        {"aes", doc, true}, {"aes-stored", "aes secret", true, ZIP_CM_STORE},
+                                                        {"pk-other", doc, true, ZIP_CM_DEFLATE, ZIP_EM_TRAD_PKWARE, "other"},
+                                                        {"aes-other", doc, true, ZIP_CM_STORE, ZIP_EM_AES_128, "other"},
+                                                        {"strong", doc, true, ZIP_CM_DEFLATE, ZIP_EM_TRAD_PKWARE},
+                                                        {"method", doc, false}, {"bzip", "z", false, ZIP_CM_BZIP2}, {"deflate", doc, false},
+                                                        {"lie", std::string(5221, 'l'), false, ZIP_CM_STORE},
+                                                        {"big lie", std::string(8000, 'b'), false, ZIP_CM_STORE}}));
+    auto patch = [&zip](const char* name, size_t central, size_t local, char value) {
+        zip[nbtest::CentralRecord(zip, name) + central] = zip[nbtest::LocalRecord(zip, name) + local] = value;
+    };
+    patch("strong", 8, 6, zip[nbtest::CentralRecord(zip, "strong") + 8] | 0x40);   // strong encryption, a method not known here
+    patch("method", 10, 8, 97);                                                     // a compression method not known here
+    patch("bzip", 16, 14, zip[nbtest::CentralRecord(zip, "bzip") + 16] ^ 1);         // a wrong CRC, which libzip finds
+    zip[nbtest::EntryData(zip, "deflate") + 20] ^= 0x55;                             // damaged data, which UnZip finds
+    for (const char* name : {"lie", "big lie"})                                      // 1000 bytes, says the index
+        patch(name, 24, 22, char(1000 % 256)), patch(name, 25, 23, char(1000 / 256));
+    const std::string path = m_dir.Write("why.sc", zip);
+    const std::string wrong = No(ZrCacheFile::kWrongPassword), tail = "|" + No(ZrCacheFile::kUnsupportedEncryption) + "|" +
+        No(ZrCacheFile::kUnsupportedCompression) + "|" + No(ZrCacheFile::kDamaged) + "|!!|" + No(ZrCacheFile::kNoEntry);
+    for (const char* access : {"5KPOV", ""}) {
         ZrCacheFile cache;
-        ASSERT_EQ(cache.Open(path.c_str(), access.c_str()), 0);
-        const std::string got = Read(cache, "pk-deflate") + "|" + Read(cache, "pk-stored") + "|" + Read(cache, "aes-deflate") +
-                                "|" + Read(cache, "aes-stored") + "|" + Read(cache, "open");
-        EXPECT_EQ(got, access == "5KPOV" ? doc + "|stored secret|" + doc + "|aes secret|not secret" : "!|!|!|!|not secret");
+        ASSERT_EQ(cache.Open(path.c_str(), access), 0);
+        std::string got;
+        for (const char* name : {"pk", "pk-stored", "aes", "aes-stored", "pk-other", "aes-other", "strong", "method", "bzip", "deflate", "PK"})
+            got += (got.empty() ? "" : "|") + Read(cache, name);
+        EXPECT_EQ(got, (*access ? doc + "|pk secret|" + doc + "|aes secret|" : wrong + "|" + wrong + "|" + wrong + "|" + wrong + "|") +
+                           wrong + "|" + wrong + tail);
     }
+    // The content's own limit applies, whatever the stored bytes around it (an
+    // encrypted entry's header) or up to an eighth and 4 KiB beyond it.
+    ZrCacheFile cache;
+    ZrByteArray bytes;
+    ASSERT_EQ(cache.Open(path.c_str(), "5KPOV"), 0);
+    EXPECT_EQ(cache.ReadFile("pk-stored", bytes, 9) + cache.ReadFile("aes-stored", bytes, 10), ZrCacheFile::kOk);
+    EXPECT_EQ(cache.ReadFile("aes", bytes, static_cast<unsigned int>(doc.size() - 1)), ZrCacheFile::kTooLarge);
+    EXPECT_EQ(cache.ReadFile("lie", bytes, 1000), ZrCacheFile::kDamaged);
+    EXPECT_EQ(cache.ReadFile("big lie", bytes, 1000), ZrCacheFile::kTooLarge);
+
+    std::set<std::string> texts;
+    for (int result = ZrCacheFile::kOk; result <= ZrCacheFile::kDamaged + 1; ++result)
+        texts.insert(ZrCacheFile::Describe(result));
+    EXPECT_EQ(texts.size(), 12u);
+    EXPECT_STREQ(ZrCacheFile::Describe(ZrCacheFile::kWrongPassword), "cannot be decrypted: wrong password");
+    EXPECT_STREQ(ZrCacheFile::Describe(-1), "unknown result");
 }

@@ -44,3 +44,20 @@ execute_process(COMMAND ${prefix}/bin/nbparticle render fire -o ${WORK_DIR}/fire
 if(NOT rc EQUAL 0 OR NOT err MATCHES "^wrote [^\n]*\n$")
   message(FATAL_ERROR "the installed nbparticle failed (${rc}):\n${out}\n${err}")
 endif()
+
+# The GL host, from the copy installed with the package.
+set(glhost ${prefix}/share/NbParticleSystem600/examples/gl-host)
+if(NOT EXISTS ${glhost}/main.cpp)
+  message(FATAL_ERROR "the GL host is not installed under ${glhost}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${glhost} -B ${WORK_DIR}/gl-host
+  -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "configuring the GL host failed:\n${out}\n${err}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK_DIR}/gl-host
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "building the GL host failed:\n${out}\n${err}")
+endif()

@@ -49,6 +49,8 @@ TEST(ParticleSystem, PoolReusesDeadSlotsLastCollectedFirst)
 {
     ZrParticleSystem s;
     EXPECT_EQ(s.GetParticle(-1), nullptr);
+    const ZrVector3d centre = s.GetLocalCenterPos();
+    EXPECT_EQ(std::vector<double>({centre.x, centre.y, centre.z, double(s.GetTextureDirty())}), std::vector<double>(4, 0.0));
     for (int i = 0; i < 3; ++i) {
         ZrParticle* created = Spawn(s, ZrVector3d(1, 0, 0));
         EXPECT_EQ(created, s.GetParticle(i));
@@ -71,12 +73,14 @@ TEST(ParticleSystem, PoolReusesDeadSlotsLastCollectedFirst)
         s.CollectDeadparticle(index);
     EXPECT_EQ(s.GetFreeParticleNum(), 0);
     s.CollectDeadparticle(3);
-    EXPECT_EQ(s.GetFreeParticleNum(), 1);
+    s.CollectDeadparticle(0);
+    EXPECT_EQ(s.GetFreeParticleNum(), 2);
 }
 
 TEST(ParticleSystem, UpdateFoldsTheBoundingBoxUnlessFrozen)
 {
     ZrParticleSystem s;
+    s.UpdateParticleSystem(0.5);   // nothing to fold
     EXPECT_EQ(s.GetBoundingBox().IsNULL(), 1);
     Spawn(s, ZrVector3d(1.0, 2.0, 3.0));
     Spawn(s, ZrVector3d(-1.0, 0.0, 5.0));
@@ -96,6 +100,117 @@ TEST(ParticleSystem, UpdateFoldsTheBoundingBoxUnlessFrozen)
         s.GetParticle(i)->SetVelocity(ZrVector3d(0.0, -10.0, 0.0));
     s.UpdateParticleSystem(0.25);
     EXPECT_EQ(box(), (std::vector<double>{-0.5, -2.5, 1.5, 0.5, 1.0, 2.5}));
+}
+
+// The live count is kept without a walk over the pool: it must agree with one
+// after births, deaths, reuse, a slot the host collected while alive, a dead
+// template and a copy; the live box covers the living only.
+TEST(ParticleSystem, LiveCountAndLiveBoxFollowTheLiving)
+{
+    ZrParticleSystem s;
+    const auto scan = [](ZrParticleSystem& sys) {
+        int live = 0;
+        for (int i = 0; i < sys.GetParticleNum(); ++i)
+            live += sys.GetParticle(i)->IsAlive();
+        return live;
+    };
+    const auto corners = [](const ZrBoundingBox& b) {
+        return std::vector<double>{b.GetMin().x, b.GetMin().y, b.GetMin().z, b.GetMax().x, b.GetMax().y, b.GetMax().z};
+    };
+    EXPECT_EQ(s.ComputeLiveBoundingBox().IsNULL(), 1);
+    Spawn(s, ZrVector3d(1.0, 2.0, 3.0));
+    Spawn(s, ZrVector3d(-1.0, 0.0, 5.0));
+    Spawn(s, ZrVector3d(4.0, -2.0, 0.0));
+    s.UpdateParticleSystem(0.5);
+    EXPECT_EQ(s.GetLiveParticleNum(), 3);
+    EXPECT_EQ(corners(s.ComputeLiveBoundingBox()), (std::vector<double>{-0.5, -1.0, 0.0, 2.0, 1.0, 2.5}));
+    s.GetParticle(0)->SetMustDie(1);
+    s.GetParticle(2)->SetMustDie(1);
+    s.UpdateParticleSystem(0.5);
+    EXPECT_EQ(s.GetLiveParticleNum(), 1);
+    EXPECT_EQ(corners(s.ComputeLiveBoundingBox()), (std::vector<double>{-1.0, 0.0, 5.0, -1.0, 0.0, 5.0}));
+    EXPECT_EQ(corners(s.GetBoundingBox()), (std::vector<double>{-1.0, -1.0, 0.0, 2.0, 1.0, 5.0})) << "the growing box stays";
+    const ZrParticle deadTemplate = *s.GetParticle(0);
+    s.CreateParticle(const_cast<ZrParticle*>(&deadTemplate));
+    EXPECT_EQ(s.GetLiveParticleNum(), 1) << "a dead template makes a dead particle";
+    s.CollectDeadparticle(1); // alive: the next creation overwrites it
+    Spawn(s, ZrVector3d());
+    Spawn(s, ZrVector3d());
+    EXPECT_EQ(s.GetLiveParticleNum(), scan(s));
+    s.SetFrozen(1);
+    s.GetParticle(1)->SetMustDie(1);
+    s.UpdateParticleSystem(0.5);
+    EXPECT_EQ(s.GetLiveParticleNum(), scan(s));
+    s.SetFrozen(0);
+    s.UpdateParticleSystem(0.5);
+    EXPECT_EQ(s.GetLiveParticleNum(), scan(s));
+    ZrParticleSystem copy(s);
+    EXPECT_EQ(copy.GetLiveParticleNum(), scan(s));
+
+    // An emitting system over many frames, particles dying of age.
+    ZrParticleSystem emitting;
+    ASSERT_EQ(Read(emitting, kEmitter), 1);
+    Template(emitting)->SetLifeTime(300);
+    for (int frame = 0; frame < 40; ++frame) {
+        emitting.GetEmitter()->Emit(1.0 / 30.0);
+        emitting.UpdateParticleSystem(1.0 / 30.0);
+        ASSERT_EQ(emitting.GetLiveParticleNum(), scan(emitting)) << frame;
+    }
+    EXPECT_GT(emitting.GetFreeParticleNum() + emitting.GetLiveParticleNum(), emitting.GetLiveParticleNum());
+}
+
+// The pool's update (on the wide loop where the processor has one) gives each
+// live particle exactly its own UpdateParticle, whatever kind it is: ageing,
+// immortal, without a life time, marked to die, past its end.
+TEST(ParticleSystem, UpdateIsEachParticlesOwnUpdate)
+{
+    ZrParticleSystem s;
+    for (int life : {1000, -500, 0, 1000, 100}) {
+        ZrParticle* p = Spawn(s, ZrVector3d(life, 1.0, -1.0));
+        p->SetLifeTime(life);
+        p->SetSizeRange(1.0f, 3.0f);
+    }
+    s.GetParticle(3)->SetMustDie(1);
+    std::vector<ZrParticle> alone(s.GetParticle(0), s.GetParticle(0) + s.GetParticleNum());
+    auto look = [](const ZrParticle& p) {
+        const ZrVector3d x = p.GetCurPos();
+        const ZrVector4d c = p.GetCurColor();
+        return std::vector<double>{double(p.IsAlive()), x.x, x.y, x.z, p.GetAge(), p.GetCurSize(), p.GetCurAlpha(), c.x, c.y, c.z, c.w};
+    };
+    for (int step = 0; step < 3; ++step) {
+        std::srand(7);
+        s.UpdateParticleSystem(0.25);
+        std::srand(7);
+        for (size_t i = 0; i < alone.size(); ++i) {
+            if (alone[i].IsAlive())
+                alone[i].UpdateParticle(0.25);
+            EXPECT_EQ(look(*s.GetParticle(static_cast<int>(i))), look(alone[i])) << "particle " << i << " step " << step;
+        }
+    }
+}
+
+// A part that cannot write itself makes ToXML report 0; the rest is written all the same.
+TEST(ParticleSystem, PartsThatDoNotWriteThemselvesFailTheDocument)
+{
+    struct Mute : ZrInfluence {
+        void Apply(ZrParticleSystem*, double) override {}
+        unsigned char FromXML(VexaString&) override { return 1; }
+        unsigned char ToXML(VexaString&) override { return 0; }
+    };
+    struct MuteEmitter : ZrEmitter {
+        void Emit(double) override {}
+        unsigned char FromXML(VexaString&) override { return 1; }
+        unsigned char ToXML(VexaString&) override { return 0; }
+    };
+    for (bool emitter : {false, true}) {
+        ZrParticleSystem s;
+        ASSERT_EQ(Read(s, kEmitter + kWind), 1);
+        emitter ? s.SetEmitter(new MuteEmitter) : s.AddInfluence(new Mute);
+        VexaString xml;
+        EXPECT_EQ(s.ToXML(xml), 0);
+        EXPECT_EQ(xml.Str().find("<Emitter>") == std::string::npos, emitter);
+        EXPECT_THAT(xml.Str(), testing::ContainsRegex("WindInfluence.*<ParticleHeight>"));
+    }
 }
 
 TEST(ParticleSystem, DocumentWritesPartsInOrderAndReadsThemBack)
@@ -138,6 +253,8 @@ TEST(ParticleSystem, CopiesOwnTheirPartsAndKeepTheirOwnWhereTheSourceHasNone)
     source->SetParticleType(ZrParticleSystem::DARK_PARTICLE);
     source->SetAvlive(0);
     source->SetLocalScale(ZrVector3d(1.0, 2.0, 3.0));
+    source->SetLocalCenterPos(ZrVector3d(4.0, 5.0, 6.0));
+    source->SetLocalRotate(ZrVector3d(7.0, 8.0, 9.0));
     Spawn(*source, ZrVector3d())->SetMustDie(1);
     Spawn(*source, ZrVector3d(1.0, 0.0, 0.0));
     source->UpdateParticleSystem(0.5);
@@ -149,9 +266,17 @@ TEST(ParticleSystem, CopiesOwnTheirPartsAndKeepTheirOwnWhereTheSourceHasNone)
     EXPECT_EQ(copy.GetEmitter()->GetParticleSystem(), &copy);
     EXPECT_EQ(copy.IsAlive(), 0);
     EXPECT_EQ(copy.GetLocalScale().z, 3.0);
+    EXPECT_EQ(copy.GetLocalCenterPos().y, 5.0);
+    EXPECT_EQ(copy.GetLocalRotate().x, 7.0);
     EXPECT_EQ(copy.GetTextureDirty(), 1);
     EXPECT_EQ(copy.GetBoundingBox().GetMax().x, 0.5);
     EXPECT_EQ(copy.GetFreeParticleNum(), 1) << "the copy's own dead slot";
+    ZrParticleSystem again;   // three influences and a particle of its own, replaced by the source's
+    ASSERT_EQ(Read(again, kEmitter + kAccel + kWind + kAccel), 1);
+    Spawn(again, ZrVector3d());
+    EXPECT_EQ(again.Copy(*source), 1);
+    EXPECT_EQ(again.GetInfluenceSize() + again.GetParticleNum(), 4);
+    EXPECT_EQ(again.GetInfluence(2), nullptr);
     source.reset();
     EXPECT_EQ(Xml(copy), text);
     EXPECT_EQ(Spawn(copy, ZrVector3d()), copy.GetParticle(0));
@@ -196,6 +321,7 @@ TEST(ParticleSystem, ForwardsToTheEmittersPartsAndAccelerations)
     s.SetCountPerSecond(5);
     s.SetLifeTime(500);
     s.SetDirection(ZrVector3d());
+    s.SetRegion(VEXA::VexaArray<VEXA::VexaPoint2D>(), VEXA::VexaPoint2D()); // no emitter: nothing to place
     EXPECT_EQ(lo + hi, 15.0f);
     EXPECT_EQ(s.GetCountPerSecond() + s.GetLifeTime() + s.ResetCounter(), 0);
     EXPECT_EQ(s.GetColorRangeStart().x, ZrVector4d().x);
@@ -203,6 +329,7 @@ TEST(ParticleSystem, ForwardsToTheEmittersPartsAndAccelerations)
     ASSERT_EQ(Read(s, kEmitter + kAccel + kWind + kAccel), 1);
     EXPECT_EQ(s.GetLifeTime(), 2000);
     s.SetLifeTime(-5);
+    s.SetLifeTime(0);
     EXPECT_EQ(s.GetLifeTime(), 2000);
     s.SetLifeTime(500);
     EXPECT_EQ(s.GetLifeTime(), 500);
@@ -210,6 +337,9 @@ TEST(ParticleSystem, ForwardsToTheEmittersPartsAndAccelerations)
     s.SetCountPerSecond(40);
     EXPECT_EQ(s.GetCountPerSecond(), 40);
     EXPECT_EQ(s.ResetCounter(), 0); // a common counter has nothing to re-arm
+    ZrParticleSystem fading;
+    ASSERT_EQ(Read(fading, std::string(kEmitter).replace(kEmitter.find("CommonCounter"), 13, "FadeCounter")), 1);
+    EXPECT_EQ(fading.ResetCounter(), 1);
     s.SetSeepRange(3.0f, 4.0f);
     s.GetSpeedRange(lo, hi);
     EXPECT_EQ(lo + hi, 7.0f);
@@ -217,7 +347,8 @@ TEST(ParticleSystem, ForwardsToTheEmittersPartsAndAccelerations)
     EXPECT_EQ(dynamic_cast<ZrSingleShooter*>(dynamic_cast<ZrCommonEmitter*>(s.GetEmitter())->GetShooter())->GetDirection().y, 5.0);
     EXPECT_EQ(s.GetColorRangeStart().x, 1.0);
     s.SetColorRangeEnd(ZrVector4d(0.1, 0.2, 0.3, 0.4));
-    EXPECT_EQ(s.GetColorRangeEnd().z, 0.3);
+    s.SetColorRangeStart(ZrVector4d(0.5, 0.6, 0.7, 0.8));
+    EXPECT_EQ(s.GetColorRangeEnd().z + s.GetColorRangeStart().x, 0.8);
 
     const std::string windBefore = Xml(s).substr(Xml(s).find("WindInfluence"), 200);
     s.SetAccelSize(3.0f);

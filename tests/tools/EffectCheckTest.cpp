@@ -221,9 +221,16 @@ TEST(EffectCheck, BundledEffectsReadCleanlyAndValidate)
 TEST(EffectCheck, LoadFailuresSayWhy)
 {
     nbtest::TempDir dir;
-    dir.Write("particle/keep", "");
-    const std::string big = dir.Write("big.par", "<QuenmarParticleEffect>" + std::string(12000, ' ') + "</QuenmarParticleEffect>");
-    ASSERT_EQ(Shell(std::string(NBPARTICLE_EXE) + " pack " + (dir / "particle/particle.sc") + " big=" + big).first, 0);
+    const std::string sc = dir / "particle/particle.sc", doc = "<QuenmarParticleEffect/>";
+    nbtest::WriteZip(sc, {{"big", "<QuenmarParticleEffect>" + std::string(12000, ' ') + "</QuenmarParticleEffect>", false},
+                          {"pk", doc, true, ZIP_CM_DEFLATE, ZIP_EM_TRAD_PKWARE, "other"},
+                          {"strong", doc, true, ZIP_CM_STORE, ZIP_EM_TRAD_PKWARE}, {"bad", doc, false, ZIP_CM_STORE}});
+    std::string zip = nbtest::ReadFile(sc);
+    zip[nbtest::CentralRecord(zip, "strong") + 8] |= 0x40;
+    zip[nbtest::EntryData(zip, "bad")] ^= 1;
+    dir.Write("particle/particle.sc", zip);
+    dir.Write("text/particle/particle.sc", "not an archive");
+    const std::string at = std::filesystem::canonical(sc).string();
     const std::string cases[][2] = {
         {dir / "none.par", "no such file"},
         {dir.Write("a.par", "<QuenmarParticleEffect>\n<EffectType>"), "line 2: not well-formed XML"},
@@ -232,6 +239,10 @@ TEST(EffectCheck, LoadFailuresSayWhy)
         {"fire --resources " + (dir / "particle"), "no such file, and no container at " + (dir / "particle/./particle/particle.sc")},
         {"fire --resources " + dir.Folder(), "no entry fire in the container"},
         {"big --resources " + dir.Folder(), "entry too large: 12047 bytes, at most 10240"},
+        {"pk --resources " + dir.Folder(), "entry pk in the container " + at + " cannot be decrypted: wrong password"},
+        {"strong --resources " + dir.Folder(), "entry strong in the container " + at + " cannot be decrypted: unsupported encryption method"},
+        {"bad --resources " + dir.Folder(), "entry bad in the container " + at + " does not decompress: damaged data"},
+        {"fire --resources " + (dir / "text"), "cannot open the container " + std::filesystem::canonical(dir / "text/particle/particle.sc").string() + ": not a zip archive"},
     };
     for (const auto& c : cases) {
         const std::string name = c[0].substr(0, c[0].find(' '));

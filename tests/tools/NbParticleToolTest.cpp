@@ -6,6 +6,7 @@
 #include <stb_image.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 using namespace tooltest;
@@ -102,6 +103,11 @@ TEST(NbParticleTool, InfoAndSimulateByName)
     EXPECT_NE(r.out.find("  emitter   CommonEmitter\n    counter CommonCounter"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("  influence AccelInfluence, direction (0, -1, 0)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("    life    1.6 s"), std::string::npos) << r.out;   // seconds, as in the document
+    // A life time beyond the milliseconds an int holds.
+    const std::string fire = Slurp(Effects() + "/fire.par"), huge = Tmp("huge.par");
+    std::ofstream(huge) << fire.substr(0, fire.find("<LifeTime>") + 10) + "1e38" + fire.substr(fire.find("</LifeTime>"));
+    r = RunTool("info " + huge);
+    EXPECT_NE(r.out.find("    life    at least 2147483.647 s (GetLifeTime 2147483647 ms, its largest value)"), std::string::npos) << r.out;
 
     const std::string csv = Tmp("sim.csv");
     r = RunTool("simulate " + Effects() + "/fountain.par --frames 30 --csv " + csv);

@@ -95,6 +95,7 @@ TEST(DocumentFields, RangesCoverWhatTheReaderReads)
         {"<NumPerSecond> 7 </NumPerSecond>", " 7 "},
         {"<NumPerSecond>&#55;</NumPerSecond>", "&#55;"},
         {"<NumPerSecond>7<!-- a note --></NumPerSecond>", "7"},
+        {"<NumPerSecond>7<Note>8</Note></NumPerSecond>", "7"},
         {"<NumPerSecond a=\"x>y\"></NumPerSecond>", ""},
         {"<NumPerSecond/>", nullptr},
         {"<NumPerSecond><![CDATA[7]]></NumPerSecond>", nullptr},
