@@ -49,10 +49,7 @@ struct Scene {
     {
         int live = 0;
         for (const auto& effect : effects)
-            for (int s = 0; s < effect->GetParticleSystemNum(); ++s)
-                if (ZrParticleSystem* system = effect->GetParticleSystem(s))
-                    for (int i = 0; i < system->GetParticleNum(); ++i)
-                        live += system->GetParticle(i)->IsAlive();
+            live += effect->GetLiveParticleNum();
         return live;
     }
     void Add(const char* name, int rateScale, unsigned int seed = 0)

@@ -255,12 +255,7 @@ int Simulate(const EffectLoader& loader, const Options& o)
     int live = 0;
     for (int i = 0; i < o.frames; ++i) {
         e->Update(dt);
-        live = 0;
-        for (int s = 0; s < e->GetParticleSystemNum(); ++s) {
-            ZrParticleSystem* sys = e->GetParticleSystem(s);
-            for (int k = 0; sys && k < sys->GetParticleNum(); ++k)
-                live += sys->GetParticle(k)->IsAlive() ? 1 : 0;
-        }
+        live = e->GetLiveParticleNum();
         if (f) {
             const ZrBoundingBox b = e->ComputeBoundingBox();
             std::fprintf(f, "%d,%d,%f,%f,%f,%f,%f,%f\n", i + 1, live, b.GetMin().x, b.GetMin().y, b.GetMin().z,

@@ -132,11 +132,8 @@ bool StudioPlayer::Show(int n, const PreviewSettings& settings, Frame& out, Fram
     stats.live.clear();
     ZRC::ZrParticleEffect* effect = m_loop->Effect();
     for (int s = 0; effect && s < effect->GetParticleSystemNum(); ++s) {
-        ZRC::ZrParticleSystem* sys = effect->GetParticleSystem(s);
-        int live = 0;
-        for (int i = 0; sys && i < sys->GetParticleNum(); ++i)
-            live += sys->GetParticle(i)->IsAlive() ? 1 : 0;
-        stats.live.push_back(live);
+        const ZRC::ZrParticleSystem* sys = effect->GetParticleSystem(s);
+        stats.live.push_back(sys ? sys->GetLiveParticleNum() : 0);
     }
     return true;
 }
