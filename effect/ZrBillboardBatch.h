@@ -135,7 +135,6 @@ private:
     // path; and, per state slot, what it last resolved, so that a system that
     // is filled again finds its texture without a look-up.
     struct Slot {
-        const ZrParticleSystem* system = nullptr;
         std::string path, resName;
         const ZrBillboardTexture* texture = nullptr;
     };

@@ -153,6 +153,12 @@ void StudioDocument::Current(std::string& text, std::string& version, unsigned& 
     changes = m_changes;
 }
 
+std::string StudioDocument::Version() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_version;
+}
+
 void StudioDocument::Poll()
 {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -32,6 +32,8 @@ public:
     // The content on disk as last seen, its version and a counter that goes
     // up with every change seen on disk (ours or another program's).
     void Current(std::string& text, std::string& version, unsigned& changes) const;
+    // The version alone, for replies that do not carry the text.
+    std::string Version() const;
 
     enum SaveResult { Saved, Conflict, Failed };
     // Writes text when base is the version on disk (or force is set).

@@ -263,11 +263,9 @@ void StudioServer::Routes()
         if (!ParseInt(req.get_param_value("since"), 0, UINT_MAX, since))
             return Reply(res, 400, "since must be a whole number");
         const unsigned changes = m_document.WaitForChange(static_cast<unsigned>(since), kWatchMs);
-        std::string text, version;
-        unsigned now = 0;
-        m_document.Current(text, version, now);
-        res.set_content(JsonWriter().Open('{').Key("changes").Int(changes).Key("version").String(version).Close('}').Text(),
-                        "application/json");
+        res.set_content(
+            JsonWriter().Open('{').Key("changes").Int(changes).Key("version").String(m_document.Version()).Close('}').Text(),
+            "application/json");
     });
     s.Get("/api/reference", [](const httplib::Request&, httplib::Response& res) {
         static const std::string reference = DocumentReference::Json();
@@ -375,12 +373,10 @@ void StudioServer::Save(const httplib::Request& req, httplib::Response& res)
                         "application/json");
         return;
     }
-    std::string text, disk;
-    unsigned changes = 0;
-    m_document.Current(text, disk, changes);
     res.status = result == StudioDocument::Conflict ? 409 : 500;
-    res.set_content(JsonWriter().Open('{').Key("message").String(why).Key("version").String(disk).Close('}').Text(),
-                    "application/json");
+    res.set_content(
+        JsonWriter().Open('{').Key("message").String(why).Key("version").String(m_document.Version()).Close('}').Text(),
+        "application/json");
 }
 
 void StudioServer::Export(const httplib::Request& req, httplib::Response& res)
